@@ -1,0 +1,3 @@
+#include "engine/platform/file_names.h"
+
+std::string ResolveFileName(const char* name) { return name ? name : ""; }
