@@ -1,0 +1,14 @@
+// The one place that decides which Win32 and DirectDraw the engine talks to:
+// the real SDK on Windows, our own subset everywhere else. No other file of the
+// engine or the game tests the platform.
+#ifndef TOLVO_ENGINE_PLATFORM_PLATFORM_H
+#define TOLVO_ENGINE_PLATFORM_PLATFORM_H
+
+#ifdef _WIN32
+#include <windows.h>
+#include <ddraw.h>
+#else
+#include "engine/platform/subset/win32.h"
+#endif
+
+#endif
