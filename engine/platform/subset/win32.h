@@ -183,6 +183,7 @@ struct WNDCLASSA {
 
 // GDI.
 #define BITSPIXEL 12
+#define VREFRESH 116
 #define TRANSPARENT 1
 #define OPAQUE 2
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
@@ -230,7 +231,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // ---- gdi32 -------------------------------------------------------------------
 
-// Start-up: BITSPIXEL of the desktop.
+// Start-up: BITSPIXEL of the desktop; VREFRESH its refresh rate (0 or 1: unknown).
 int GetDeviceCaps(HDC dc, int index);
 // Start-up: the class background brush.
 HGDIOBJ GetStockObject(int object);
