@@ -1,0 +1,47 @@
+#include "engine/file/debug_log.h"
+
+#include "engine/file/init_order.h"
+#include "engine/platform/file_names.h"
+
+namespace {
+const char* const LOG_FILE_NAME = "debug.txt";
+const char* const LOG_HEADER = "* Debugging Output *\n";
+const char* const LOG_OPEN_FAILED = "DEBUGGER ERROR: Unable to open debug log file.\n";
+} // namespace
+
+DebugLog debugLog TOLVO_INIT_ORDER(TOLVO_ORDER_DEBUG_LOG);
+
+DebugLog::DebugLog() : stream(nullptr) {
+    Open(LOG_FILE_NAME);
+    if (stream) {
+        std::fputs(LOG_HEADER, stream);
+        std::fflush(stream); // like every message, on disk at once
+    }
+}
+
+DebugLog::~DebugLog() {
+    Close();
+}
+
+void DebugLog::Open(const char* name) {
+    Close();
+    stream = name ? OpenHostFile(name, "w+t") : nullptr;
+    if (!stream) {
+        std::fputs(LOG_OPEN_FAILED, stdout);
+    }
+}
+
+void DebugLog::Write(const char* message, const char* detail) {
+    if (!stream) {
+        return;
+    }
+    std::fprintf(stream, "%s  %s", message ? message : "", detail ? detail : "");
+    std::fflush(stream);
+}
+
+void DebugLog::Close() {
+    if (stream) {
+        std::fclose(stream);
+        stream = nullptr;
+    }
+}
