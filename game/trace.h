@@ -1,0 +1,30 @@
+// The game's trace: with TOLVO_TRACE set, one JSON line of the game's state at the
+// end of every frame, so tools and tests can follow a run exactly.
+#ifndef TOLVO_GAME_TRACE_H
+#define TOLVO_GAME_TRACE_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+class Trace {
+  public:
+    Trace() = default;
+    ~Trace();
+    Trace(const Trace&) = delete;
+    Trace& operator=(const Trace&) = delete;
+
+    // Creates or empties the file; false when it cannot be written.
+    bool Open(const char* path);
+    void Close();
+    // Writes one line for this frame when a file is open.
+    void WriteFrame(int32_t frame, const char* screen);
+
+    // The line (without the newline) for the game's current state.
+    static std::string FormatFrame(int32_t frame, const char* screen);
+
+  private:
+    std::FILE* file = nullptr;
+};
+
+#endif
