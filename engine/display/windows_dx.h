@@ -5,6 +5,7 @@
 
 #include "engine/platform/platform.h"
 #include "engine/image/image.h"
+#include "engine/display/frame_pacer.h"
 
 #include <cstdint>
 
@@ -37,7 +38,7 @@ enum StartupStatus {
 
 class WindowsDX;
 typedef int32_t (WindowsDX::*DrawPixelEntry)(int32_t x, int32_t y, int32_t red, int32_t green,
-                                               int32_t blue);
+                                             int32_t blue);
 typedef int32_t (WindowsDX::*DrawImageEntry)(int32_t x, int32_t y, const Image& image);
 
 class WindowsDX {
@@ -82,7 +83,7 @@ class WindowsDX {
     HWND GetWindow() const { return window; }
     int32_t GetStatus() const { return status; }
 
-    // Input.
+    // Input: the window procedure registered with the window class.
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     uint8_t IsKeyDown(int32_t key) const;
     uint8_t GetKey();
@@ -131,7 +132,29 @@ class WindowsDX {
     LPDIRECTDRAW directDraw;
     LPDIRECTDRAWSURFACE primary;
     LPDIRECTDRAWSURFACE back;
+
+    // Beyond the documented fields: whether the back buffer is locked now (drawing
+    // does nothing otherwise, so a failed lock cannot lead to stray writes), and the
+    // pacing of presentation.
+    bool locked;
+    FramePacer pacer;
+
+  private:
+    // The visible part of an image, computed once per image.
+    struct Span {
+        int32_t destination; // index of the first 16-bit pixel in the back buffer
+        int32_t source;      // index of the first pixel in the image
+        int32_t width;       // visible pixels per row
+        int32_t height;      // visible rows
+    };
+    bool ClipImage(int32_t x, int32_t y, const Image& image, Span& span) const;
+    bool CanDraw(const Image& image) const;
 };
+
+// DrawBackground's division: the quotient rounds down, and the remainder lies in 0 to
+// divisor - 1 for a >= 0 and in 1 to divisor for a < 0 (an exact negative multiple
+// gives the divisor).
+void FloorDivide(int32_t a, int32_t divisor, int32_t& quotient, int32_t& remainder);
 
 // The engine object, constructed before every other global of the program.
 extern WindowsDX Tolvo;
