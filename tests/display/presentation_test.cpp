@@ -1,0 +1,145 @@
+// Locking, presenting and text on the headless desktop.
+#include "display_test_support.h"
+
+#include "engine/file/debug_log.h"
+
+#include <cstring>
+
+namespace {
+
+using PresentationTest = EngineTest;
+
+const int VIEW_WIDTH = 64;
+const int VIEW_HEIGHT = 40;
+
+// The window's client area as the desktop shows it.
+Picture ClientArea() {
+    Picture picture(VIEW_WIDTH, VIEW_HEIGHT);
+    const std::vector<uint16_t>& desktop = headless::DesktopPixels();
+    for (int y = 0; y < VIEW_HEIGHT; ++y)
+        for (int x = 0; x < VIEW_WIDTH; ++x)
+            picture.At(x, y) =
+                desktop[size_t(Tolvo.clientY + y) * headless::DesktopWidth() + Tolvo.clientX + x];
+    return picture;
+}
+
+void DrawFrame(uint8_t red) {
+    ASSERT_TRUE(Tolvo.LockBuffer());
+    Tolvo.FillRectangle(0, 0, VIEW_WIDTH - 1, VIEW_HEIGHT - 1, red, 0, 0);
+    Tolvo.UnlockBuffer();
+}
+
+TEST_F(PresentationTest, WindowedFrameIsCopiedToTheClientArea) {
+    ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
+    DrawFrame(255);
+    int presented = headless::FramesPresented();
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+    EXPECT_TRUE(SamePicture("windowed-frame", Picture(VIEW_WIDTH, VIEW_HEIGHT, 31 * 1024),
+                            ClientArea(), false));
+}
+
+TEST_F(PresentationTest, NothingIsShownWhenInactiveOrInTheBackground) {
+    ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
+    DrawFrame(255);
+    int presented = headless::FramesPresented();
+    Tolvo.active = 0;
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    Tolvo.active = 1;
+    headless::SetForegroundWindow(nullptr);
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    EXPECT_EQ(headless::FramesPresented(), presented);
+    headless::SetForegroundWindow(Tolvo.window);
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+}
+
+TEST_F(PresentationTest, WindowedLostSurfaceShowsTheBoxAndRestoresBoth) {
+    ASSERT_TRUE(Start());
+    headless::LoseSurfaces();
+    int restores = headless::CallCount("Restore");
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    ASSERT_EQ(headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless::MessageBoxes()[0].text, "<WinDX::ViewUpdate> Error: Surface Lost");
+    EXPECT_EQ(headless::MessageBoxes()[0].caption, "");
+    EXPECT_EQ(headless::MessageBoxes()[0].owner, Tolvo.window);
+    EXPECT_EQ(headless::CallCount("Restore"), restores + 2);
+
+    // A restore that fails makes the frame count as not shown.
+    headless::LoseSurfaces();
+    headless::FailCall("Restore", DDERR_GENERIC, 1);
+    EXPECT_EQ(Tolvo.ViewUpdate(), 0);
+    headless::LoseSurfaces();
+    headless::FailCall("Restore", DDERR_GENERIC, 1, 1);
+    EXPECT_EQ(Tolvo.ViewUpdate(), 0);
+}
+
+TEST_F(PresentationTest, BlitStillDrawingReturnsZeroOtherErrorsOne) {
+    ASSERT_TRUE(Start());
+    headless::FailCall("BltFast", DDERR_WASSTILLDRAWING, 1);
+    EXPECT_EQ(Tolvo.ViewUpdate(), 0);
+    headless::FailCall("BltFast", DDERR_GENERIC, 1);
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    EXPECT_TRUE(headless::MessageBoxes().empty());
+}
+
+TEST_F(PresentationTest, FullScreenFlipsAndRepairsLostSurfacesSilently) {
+    ASSERT_TRUE(Start(1, 640, 480));
+    int presented = headless::FramesPresented();
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    EXPECT_EQ(headless::CallCount("Flip"), 1);
+    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+    headless::LoseSurfaces();
+    int restores = headless::CallCount("Restore");
+    EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+    EXPECT_EQ(headless::CallCount("Restore"), restores + 1);
+    EXPECT_TRUE(headless::MessageBoxes().empty());
+}
+
+TEST_F(PresentationTest, FailedLockShowsTheBoxAndLeavesDrawingHarmless) {
+    ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
+    DrawFrame(255);
+    uint16_t* previous = Tolvo.pixels;
+    headless::FailCall("Lock", DDERR_SURFACEBUSY, 1);
+    EXPECT_FALSE(Tolvo.LockBuffer());
+    EXPECT_EQ(Tolvo.status, LOCK_FAILED);
+    EXPECT_EQ(Tolvo.pixels, previous);
+    ASSERT_EQ(headless::MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless::MessageBoxes()[0].caption, "Tolvo");
+    // Drawing now must not reach the old address.
+    Tolvo.FillRectangle(0, 0, VIEW_WIDTH - 1, VIEW_HEIGHT - 1, 0, 255, 0);
+    Tolvo.ClearBuffer();
+    EXPECT_TRUE(Tolvo.LockBuffer());
+    Tolvo.UnlockBuffer();
+    Tolvo.ViewUpdate();
+    EXPECT_TRUE(SamePicture("after-failed-lock", Picture(VIEW_WIDTH, VIEW_HEIGHT, 31 * 1024),
+                            ClientArea(), false));
+}
+
+TEST_F(PresentationTest, TextIsDrawnOntoTheBackBufferInTheSetColour) {
+    ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
+    DrawFrame(0);
+    Tolvo.SetColor(255, 255, 255);
+    EXPECT_EQ(Tolvo.DrawText(2, 2, "Hi"), 1);
+    ASSERT_TRUE(Tolvo.LockBuffer());
+    int white = 0, other = 0;
+    for (int y = 0; y < VIEW_HEIGHT; ++y)
+        for (int x = 0; x < VIEW_WIDTH; ++x) {
+            uint16_t p = Tolvo.pixels[y * Tolvo.width + x];
+            if (p == 0xFFFF)
+                ++white;
+            else if (p != 0)
+                ++other;
+        }
+    Tolvo.UnlockBuffer();
+    EXPECT_GT(white, 4);
+    EXPECT_EQ(other, 0); // transparent background: nothing but the glyphs changed
+
+    headless::FailCall("GetDC", DDERR_CANTCREATEDC, 1);
+    EXPECT_EQ(Tolvo.DrawText(2, 2, "Hi"), 0);
+    std::string line = "WinDX::DrawText: Unable to get device context handle.\n  ";
+    std::string log = ReadLog();
+    EXPECT_EQ(log.substr(log.size() - line.size()), line);
+}
+
+} // namespace
