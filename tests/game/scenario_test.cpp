@@ -135,3 +135,41 @@ TEST(Scenario, TheSameScriptGivesTheSameTraceEveryTime) {
     }
     EXPECT_NE(StateOf(first, 1500), StateOf(first, 1700));
 }
+
+TEST(Scenario, TheHeroTakesARollingPinAndMilkAndMeltsTwoMuffins) {
+    const GameTrace trace = Play("1 down 32\n"
+                                 "1412 down 39\n1415 up 39\n1415 up 32\n" // walk right
+                                 "1441 down 70\n1446 up 70\n"             // 'F' by the first pin
+                                 "1601 down 39\n1604 up 39\n"             // on to the fridge
+                                 "1612 down 71\n1615 up 71\n"             // 'G' across its side
+                                 "1700 down 84\n1700 down 82\n"           // 'T' and 'R' held
+                                 "2025 down 37\n2300 up 37\n", // back to the other muffin
+                                 2300);
+    if (trace.Frames() < 2300) {
+        return;
+    }
+    EXPECT_EQ(trace.Int(1448, "rollingPins"), 0);
+    EXPECT_EQ(trace.Int(1449, "rollingPins"), 1);
+    EXPECT_EQ(trace.Int(1449, "action"), 19);
+    EXPECT_EQ(trace.Rows(1449, "pins")[0][2], 16.0f);
+    EXPECT_EQ(trace.Int(1519, "action"), 20);
+
+    EXPECT_EQ(trace.Int(1619, "milkCartons"), 1);
+    EXPECT_EQ(trace.Int(1619, "action"), 10);
+    EXPECT_EQ(trace.Rows(1619, "fridges")[0][2], 14.0f);
+
+    EXPECT_EQ(trace.Rows(1948, "muffins")[1][2], 3.0f);
+    EXPECT_EQ(trace.Rows(1949, "muffins")[1][2], 100.0f);
+    EXPECT_EQ(trace.Int(1949, "milkCartons"), 0);
+    EXPECT_EQ(trace.Int(1949, "action"), 12);
+
+    EXPECT_EQ(trace.Rows(2199, "muffins")[0][2], 100.0f);
+    EXPECT_EQ(trace.Int(2199, "rollingPins"), 0);
+    EXPECT_EQ(trace.Int(2199, "action"), 21);
+    EXPECT_EQ(trace.Rows(2300, "muffins")[1][5], 6.0f); // melted pictures end at 6
+
+    for (int frame = 1410; frame <= 2300; frame++) {
+        ASSERT_EQ(trace.Screen(frame), "play") << frame;
+        ASSERT_TRUE(trace.Bool(frame, "clear")) << frame;
+    }
+}
