@@ -6,7 +6,7 @@ set -e
 
 pkgs_build="cmake g++ make pkg-config libsdl2-dev libpng-dev"
 pkgs_test="libgtest-dev libgmock-dev python3-pil libtiff-tools clang-format"
-pkgs_art="python3 python3-pil python3-numpy"
+pkgs_art="python3 python3-pil python3-numpy fonts-dejavu-core fonts-comic-neue"
 pkgs_play="imagemagick"
 pkgs_windows="mingw-w64 g++-mingw-w64-x86-64 zip"
 pkgs_e2e="wine wine64 xvfb xdotool x11-apps imagemagick"

@@ -1,0 +1,217 @@
+#!/usr/bin/python3
+"""Checks the generated pictures the way the game will use them.
+
+The TIF files are parsed here by hand, following the engine reader's rules
+(first IFD, SHORT values in the first two value bytes, strips read from
+StripOffsets), so a file that only a full TIFF library could read fails."""
+
+import argparse
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import numpy as np
+
+ARGS = None
+
+HERO_150 = ["%d.tif" % k for k in range(12)] + ["%db.tif" % k for k in range(12)]
+GROUNDED = (HERO_150 + ["falling%d.tif" % k for k in range(1, 9)]
+            + ["reaching%d.tif" % k for k in range(1, 8)] + ["milk%d.tif" % k for k in range(1, 8)]
+            + ["rolling pin%d.tif" % k for k in range(1, 8)] + ["muf%d.tif" % k for k in range(12)]
+            + ["melting muffin %d.tif" % k for k in range(1, 7)]
+            + ["fridge.tif", "fridge_full.tif", "rolling pin by itself.tif", "0trial.tif", "jump0.tif"])
+PAGES = ["titlepage.tif", "instructions.tif", "press space to begin.tif", "game over page.tif",
+         "bk1_new.tif"]
+
+
+def read_tif(path):
+    """Returns (tags, pixels) with pixels as an (h, w, samples) array."""
+    with open(path, "rb") as f:
+        data = f.read()
+    order = "<" if data[:2] == b"II" else ">"
+    magic, ifd = struct.unpack(order + "HI", data[2:8])
+    assert magic == 42, "not a TIF file"
+    (count,) = struct.unpack(order + "H", data[ifd : ifd + 2])
+    tags = {}
+    for i in range(count):
+        e = data[ifd + 2 + 12 * i : ifd + 14 + 12 * i]
+        tag, kind, n = struct.unpack(order + "HHI", e[:8])
+        value = struct.unpack(order + "H", e[8:10])[0] if kind == 3 and n == 1 else \
+            struct.unpack(order + "I", e[8:12])[0]
+        tags[tag] = (kind, n, value)
+    w, h = tags[256][2], tags[257][2]
+    samples = tags[258][1]
+    bits_at = tags[258][2]
+    bits = struct.unpack(order + "%dH" % samples, data[bits_at : bits_at + 2 * samples])
+    assert all(b == 8 for b in bits), bits
+    rows_per_strip = tags[278][2]
+    strips = (h + rows_per_strip - 1) // rows_per_strip
+    row_bytes = w * samples
+    rows = []
+    for s in range(strips):
+        if strips == 1:
+            off = tags[273][2]
+        else:
+            (off,) = struct.unpack(order + "I", data[tags[273][2] + 4 * s : tags[273][2] + 4 * s + 4])
+        n = min(rows_per_strip, h - s * rows_per_strip)
+        rows.append(np.frombuffer(data[off : off + n * row_bytes], np.uint8).reshape(n, w, samples))
+    return tags, np.concatenate(rows, axis=0)
+
+
+def manifest():
+    rows = []
+    with open(ARGS.manifest, encoding="utf-8") as f:
+        for line in f:
+            line = line.rstrip("\n")
+            if line and not line.startswith("#"):
+                name, w, h = line.split("\t")
+                rows.append((name, int(w), int(h)))
+    return rows
+
+
+class Cache:
+    pictures = {}
+
+    @classmethod
+    def get(cls, name):
+        if name not in cls.pictures:
+            cls.pictures[name] = read_tif(os.path.join(ARGS.images, name))
+        return cls.pictures[name]
+
+
+def alpha(name):
+    return Cache.get(name)[1][:, :, 3]
+
+
+class FilesTheGameLoads(unittest.TestCase):
+    def test_manifest_lists_every_picture_once(self):
+        names = [n for n, _, _ in manifest()]
+        self.assertEqual(len(names), 91)
+        self.assertEqual(len(set(names)), 91)
+        for must in ["bk1_new.tif", "rolling pin by itself-empty.tif", "melting muffin 6.tif",
+                     "0trial.tif", "jump0.tif", "11b.tif", "intro7.tif", "muf11.tif"]:
+            self.assertIn(must, names)
+
+    def test_every_file_exists_with_its_size_uncompressed_in_the_readers_layout(self):
+        for name, w, h in manifest():
+            with self.subTest(name=name):
+                tags, pix = Cache.get(name)
+                self.assertEqual(pix.shape[:2], (h, w))
+                self.assertEqual(tags[259][2], 1, "compressed")
+                self.assertEqual(tags[262][2], 2, "not RGB")
+                self.assertLessEqual(w * pix.shape[2], 10000, "row too long for the reader")
+                if name in PAGES:
+                    self.assertEqual(pix.shape[2], 3)
+                    self.assertNotIn(338, tags)
+                else:
+                    self.assertEqual(pix.shape[2], 4)
+                    self.assertIn(338, tags, "four samples need ExtraSamples")
+
+
+class Sprites(unittest.TestCase):
+    def sprites(self):
+        return [n for n, _, _ in manifest() if n not in PAGES]
+
+    def test_alpha_is_hard_and_transparent_pixels_carry_no_colour(self):
+        for name in self.sprites():
+            with self.subTest(name=name):
+                pix = Cache.get(name)[1]
+                self.assertTrue(set(np.unique(pix[:, :, 3])) <= {0, 255})
+                self.assertTrue((pix[:, :, 3] == 255).any(), "nothing drawn")
+                self.assertFalse(pix[pix[:, :, 3] == 0, :3].any())
+
+    def test_pictures_standing_on_the_floor_reach_their_last_row(self):
+        for name in GROUNDED:
+            with self.subTest(name=name):
+                self.assertTrue(alpha(name)[-1].any(), "floats above the floor")
+
+    def test_hero_walk_keeps_its_body_in_the_reach_box(self):
+        for name in HERO_150:
+            with self.subTest(name=name):
+                self.assertEqual(alpha(name).shape, (150, 70))
+        for name in ["reaching%d.tif" % k for k in range(1, 8)] + \
+                ["milk%d.tif" % k for k in range(1, 8)]:
+            with self.subTest(name=name):
+                torso = alpha(name)[60:110]
+                cols = np.flatnonzero(torso.any(axis=0))
+                self.assertLess(cols[0], 70)
+                self.assertEqual(alpha(name).shape[0], 150)
+
+    def test_left_walk_mirrors_the_right_walk_and_frames_differ(self):
+        seen = set()
+        for k in range(12):
+            right, left = Cache.get("%d.tif" % k)[1], Cache.get("%db.tif" % k)[1]
+            np.testing.assert_array_equal(left, right[:, ::-1])
+            seen.add(right.tobytes())
+        self.assertEqual(len(seen), 12, "every walk step is its own picture")
+
+    def test_rolling_muffin_turns_through_twelve_distinct_pictures(self):
+        turns = {Cache.get("muf%d.tif" % k)[1].tobytes() for k in range(12)}
+        self.assertEqual(len(turns), 12)
+
+    def test_sizes_fit_the_screen_places(self):
+        self.assertEqual(alpha("fridge.tif").shape, (280, 180))
+        self.assertEqual(alpha("fridge_full.tif").shape, (280, 180))
+        for k in range(1, 9):
+            self.assertEqual(alpha("falling%d.tif" % k).shape[0], 190)
+        for k in range(1, 8):
+            self.assertEqual(alpha("rolling pin%d.tif" % k).shape[0], 200)
+        for k in range(12):
+            self.assertEqual(alpha("muf%d.tif" % k).shape[0], 110)
+        for k in range(1, 7):
+            self.assertLessEqual(alpha("melting muffin %d.tif" % k).shape[0], 30)
+        self.assertLessEqual(alpha("rolling pin by itself.tif").shape[0], 30)
+        for k in range(8):
+            h, w = alpha("intro%d.tif" % k).shape
+            self.assertLessEqual((w, h), (700, 300))
+        # carried icons sit 15 pixels apart: small enough to overlap only a little
+        for name in ("milk carton.tif", "rolling pin by itself-empty.tif"):
+            self.assertLessEqual(alpha(name).shape[1], 26)
+
+
+class Pages(unittest.TestCase):
+    def test_background_tiles_without_a_seam(self):
+        page = Cache.get("bk1_new.tif")[1].astype(np.int32)
+        steps = np.abs(np.diff(page, axis=1)).mean(axis=(0, 2))
+        seam = np.abs(page[:, 0] - page[:, -1]).mean()
+        self.assertLessEqual(seam, np.percentile(steps, 90))
+
+    def test_gradients_are_dithered_for_the_16_bit_display(self):
+        # the wall's upper band is a smooth gradient: truncated to 5-6-5 it must
+        # mix neighbouring levels within rows instead of forming flat bands
+        page = Cache.get("bk1_new.tif")[1].astype(np.int32)
+        band = page[160:200, 0:20, 2] >> 3
+        mixed_rows = sum(len(np.unique(row)) > 1 for row in band)
+        self.assertGreater(mixed_rows, len(band) // 2)
+
+    def test_press_space_page_leaves_the_intro_stage_calm(self):
+        page = Cache.get("press space to begin.tif")[1].astype(np.float32)
+        stage = page[160:440, 110:790]
+        lap = np.abs(stage[1:-1, 1:-1] * 4 - stage[:-2, 1:-1] - stage[2:, 1:-1]
+                     - stage[1:-1, :-2] - stage[1:-1, 2:]).mean()
+        title = page[10:140, 100:800]
+        lap_title = np.abs(title[1:-1, 1:-1] * 4 - title[:-2, 1:-1] - title[2:, 1:-1]
+                           - title[1:-1, :-2] - title[1:-1, 2:]).mean()
+        self.assertLess(lap, lap_title / 2)
+
+
+class Generator(unittest.TestCase):
+    def test_a_second_run_writes_the_same_bytes(self):
+        with tempfile.TemporaryDirectory() as out:
+            subprocess.run([sys.executable, ARGS.generator, "--out", out], check=True)
+            for name, _, _ in manifest():
+                with open(os.path.join(out, name), "rb") as a, \
+                        open(os.path.join(ARGS.images, name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+
+
+if __name__ == "__main__":
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--images", required=True)
+    ap.add_argument("--manifest", required=True)
+    ap.add_argument("--generator", required=True)
+    ARGS, rest = ap.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
