@@ -68,10 +68,13 @@ TEST(Shell, AFrameWhoseLockFailsDrawsNothingButStillAdvancesTheGame) {
     gametest::MakePicture(background, 900, 500, 0x1111);
     FillBackBuffer(0x5555);
 
+    muffinTrack.Add(20.0f, 300.0f); // on the hero: knocked down at once
+
     headless::FailCall("Lock", DDERR_SURFACELOST, 1);
     run();
     EXPECT_EQ(heroTick, 1);
-    EXPECT_FLOAT_EQ(hero.y, 240.0f); // the first play frame's knock-down picture still counts
+    EXPECT_FALSE(hero.clear);
+    EXPECT_FLOAT_EQ(hero.y, 240.0f); // the knock-down picture's frame still counts
     ASSERT_TRUE(Tolvo.LockBuffer());
     EXPECT_EQ(gametest::PixelAt(450, 10), 0x5555);
     Tolvo.UnlockBuffer();
