@@ -150,11 +150,11 @@ def falling_frames():
     out = {}
     for i in range(8):
         theta = math.radians(angles[i])
-        pivot = (35.0, 185.0)
+        pivot = (35.0, 160.0)
         shift = 25 + 118 * angles[i] / 90
 
         def xform(p, theta=theta, pivot=pivot, shift=shift):
-            x, y = p[0] - pivot[0], p[1] + 40 - pivot[1]
+            x, y = p[0] - pivot[0], p[1] + 30 - pivot[1]
             xr = x * math.cos(theta) + y * math.sin(theta)
             yr = -x * math.sin(theta) + y * math.cos(theta)
             return (pivot[0] + xr + shift, pivot[1] + yr)
@@ -164,7 +164,7 @@ def falling_frames():
             arms = [(150 + flail, 20), (130 - flail, 30)]
             legs = [(10, 20), (-8 + i * 4, 10)]
         else:
-            arms = [(150, 30), (120, 20)]
+            arms = [(25, 15), (50, 25)]
             legs = [(6, 8), (-4, 6)]
         pose = default_pose(lean=-10 if i == 0 else 0, arms=arms, legs=legs, face=faces[i])
 
