@@ -83,6 +83,22 @@ struct MSG {
 };
 typedef MSG* LPMSG;
 
+struct CREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+};
+typedef CREATESTRUCTA* LPCREATESTRUCTA;
+
 struct WNDCLASSA {
     UINT style;
     WNDPROC lpfnWndProc;
@@ -117,6 +133,7 @@ struct WNDCLASSA {
 #define WM_SHOWWINDOW 0x0018
 #define WM_ACTIVATEAPP 0x001C
 #define WM_NCCREATE 0x0081
+#define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -129,6 +146,16 @@ struct WNDCLASSA {
 #define WM_RBUTTONUP 0x0205
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
+
+// WM_ACTIVATE, WM_SIZE and mouse-message parameters.
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define SIZE_RESTORED 0
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
 
 // Virtual-key codes the engine and game name (letters and digits are their ASCII codes).
 #define VK_BACK 0x08
@@ -150,7 +177,10 @@ struct WNDCLASSA {
 #define VK_DOWN 0x28
 #define VK_INSERT 0x2D
 #define VK_DELETE 0x2E
+#define VK_NUMPAD0 0x60
+#define VK_NUMPAD9 0x69
 #define VK_F1 0x70
+#define VK_F10 0x79
 #define VK_F12 0x7B
 
 // Class and window styles.
@@ -186,7 +216,8 @@ struct WNDCLASSA {
 #define VREFRESH 116
 #define TRANSPARENT 1
 #define OPAQUE 2
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+    ((COLORREF)(((BYTE)(r)) | ((WORD)((BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
 
 // ---- user32 ------------------------------------------------------------------
 
@@ -372,6 +403,8 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 #define DDLOCK_SURFACEMEMORYPTR 0x00000000u
 #define DDLOCK_WAIT 0x00000001u
 #define DDBLTFAST_NOCOLORKEY 0x00000000u
+#define DDBLTFAST_SRCCOLORKEY 0x00000001u
+#define DDBLTFAST_DESTCOLORKEY 0x00000002u
 #define DDBLTFAST_WAIT 0x00000010u
 #define DDFLIP_WAIT 0x00000001u
 #define DDWAITVB_BLOCKBEGIN 0x00000001u

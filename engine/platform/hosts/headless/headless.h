@@ -15,10 +15,15 @@ namespace headless {
 struct Desktop {
     int width = 1024;
     int height = 768;
-    int bitsPerPixel = 16;       // GetDeviceCaps(BITSPIXEL); the engine accepts only 16
-    bool rgb555 = false;         // 5-5-5 instead of 5-6-5
-    int pitchPadding = 0;        // extra bytes at the end of every surface row
+    int bitsPerPixel = 16; // GetDeviceCaps(BITSPIXEL); the engine accepts only 16
+    bool rgb555 = false;   // 5-5-5 instead of 5-6-5
+    int pitchPadding = 0;  // extra bytes at the end of every surface row
+    int refreshRate = 60;  // GetDeviceCaps(VREFRESH)
 };
+
+// main(): the desktop TOLVO_DESKTOP (WIDTHxHEIGHTxBPP) and TOLVO_PIXEL_FORMAT (565 or 555)
+// ask for; a bad value is reported on standard error and the default kept.
+Desktop DesktopFromEnvironment();
 
 // Forgets every window, message, surface, failure, box and frame, and makes the
 // headless host current with this desktop. Tests call it first.
@@ -29,7 +34,10 @@ void Reset(const Desktop& desktop = Desktop());
 // `times` times (-1: for ever). Names are those of the API: "RegisterClassA",
 // "CreateWindowExA", "UpdateWindow", "DirectDrawCreate", "SetCooperativeLevel",
 // "SetDisplayMode", "CreateSurface", "GetAttachedSurface", "GetSurfaceDesc", "Lock",
-// "BltFast", "Flip", "Restore", "GetDC" (surface), "GetDeviceCaps", ...
+// "Unlock", "BltFast", "Flip", "IsLost", "Restore", "GetDC" and "ReleaseDC" (surface),
+// "user32!GetDC" and "user32!ReleaseDC" (window or desktop), "GetDeviceCaps", "TextOutA",
+// "MessageBoxA", "PeekMessageA", ... A failing user32 or gdi32 call returns what the real
+// one returns on failure (NULL, 0 or FALSE) and has no effect.
 void FailCall(const std::string& call, HRESULT result, int times = 1, int skip = 0);
 
 // Calls made so far, by name (for tests that check a retry happened).
@@ -51,6 +59,15 @@ void QueueKeyDown(int frame, int virtualKey);
 void QueueKeyUp(int frame, int virtualKey);
 void QueueChar(int frame, int code);
 void QueueClose(int frame);
+// The settings main() takes from TOLVO_SCRIPT, TOLVO_FRAMES, TOLVO_RECORD and
+// TOLVO_CAPTURE / TOLVO_CAPTURE_EVERY, for tests and tools. False when a file or folder
+// cannot be used (reported on standard error).
+bool PlayScript(const std::string& path);
+void StopAfterFrames(int frames);
+bool RecordInput(const std::string& path);
+bool CaptureFrames(const std::string& folder, int every = 1);
+// The most recently shown window, which receives the user's input; NULL when none.
+HWND MainWindow();
 // Posts any message to the main window now (focus, activation, mouse, moves, ...).
 void PostToMainWindow(UINT message, WPARAM wParam, LPARAM lParam);
 // Frames the loop has asked for (run calls) so far.
@@ -64,10 +81,12 @@ void SetForegroundWindow(HWND window);
 // What reached the screen: each Flip or BltFast to the primary counts as one presented
 // frame; the desktop's 16-bit pixels can be read back.
 int FramesPresented();
-const std::vector<uint16_t>& DesktopPixels();   // width x height, row after row
+const std::vector<uint16_t>& DesktopPixels(); // width x height, row after row
 int DesktopWidth();
 int DesktopHeight();
+// Writes the desktop as a PNG, for a person to look at when a picture test fails.
+bool SaveDesktop(const std::string& path);
 
-}  // namespace headless
+} // namespace headless
 
 #endif

@@ -1,0 +1,25 @@
+// Call counting and fault injection for every entry point of the subset, so tests can
+// make any platform call fail the way the real one can.
+#ifndef TOLVO_ENGINE_PLATFORM_SUBSET_CALLS_H
+#define TOLVO_ENGINE_PLATFORM_SUBSET_CALLS_H
+
+#include "engine/platform/subset/win32.h"
+
+#include <string>
+
+namespace subset {
+
+// First thing in every entry point: counts the call and says whether it is to fail.
+// `result` receives the injected result (never DD_OK: a failure must look like one).
+bool CallFails(const char* name, HRESULT* result = nullptr);
+
+// headless::FailCall and headless::CallCount.
+void InjectFailure(const std::string& name, HRESULT result, int times, int skip);
+int CallsMade(const std::string& name);
+
+// UseHost(): no failures pending, no calls counted.
+void ResetCalls();
+
+} // namespace subset
+
+#endif
