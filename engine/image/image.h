@@ -1,0 +1,64 @@
+// A picture in memory: a pixel plane, an optional alpha plane, its size and format flags.
+#ifndef TOLVO_ENGINE_IMAGE_IMAGE_H
+#define TOLVO_ENGINE_IMAGE_IMAGE_H
+
+#include <cstdint>
+
+// Format flags. The depth is the first of 8BIT, DEPTHX, 16BIT, 24BIT that is set.
+constexpr uint8_t IMG_ALPHA = 0x01;      // a separate alpha plane is present and valid
+constexpr uint8_t IMG_PIXELALPHA = 0x02; // each pixel carries one extra byte
+constexpr uint8_t IMG_8BIT = 0x04;       // 1 byte per pixel
+constexpr uint8_t IMG_DEPTHX = 0x08;     // 0 bytes per pixel (2 with IMG_PIXELALPHA)
+constexpr uint8_t IMG_16BIT = 0x10;      // one word in the display's pixel format
+constexpr uint8_t IMG_24BIT = 0x20;      // red, green, blue bytes
+constexpr uint8_t IMG_COLORKEY = 0x40;   // pixel value 0 is transparent; no alpha plane
+
+// Load modes for Convert.
+constexpr int IMG_MODE_OPAQUE = 0;      // pages and backgrounds
+constexpr int IMG_MODE_COLORKEY = 1;    // sprites, drawn with key 0
+constexpr int IMG_MODE_PREMULTIPLY = 2; // blended pictures (3 does the same)
+
+class Image {
+  public:
+    uint8_t* pixels; // owned; width x height pixels, rows top to bottom, no padding
+    uint8_t* alpha;  // owned, may be null; one byte per pixel
+    int32_t width;
+    int32_t height;
+    uint8_t flags;
+    bool raw; // true until the first Convert
+
+    Image();
+    Image(int width, int height, int flags);
+    ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+    Image(Image&& other) noexcept;
+    Image& operator=(Image&& other) noexcept;
+
+    // Releases both planes; width, height and flags become 0.
+    void Free();
+    // (Re)allocates the planes, contents not initialised. Any non-zero flags also
+    // (re)allocate the alpha plane; flags 0 keep an existing one.
+    void Size(int width, int height, int flags);
+    // Bytes per pixel of the pixel plane for these flags.
+    static int BytesPerPixel(int flags);
+
+    // Prepares a freshly loaded picture: 16-bit, then by mode colour key or premultiply.
+    void Convert(int mode);
+    // 24-bit to 16-bit where both ends allow it, then moves the depth bit.
+    void ConvertDepth(int targetFlags);
+    // Turns the alpha plane into the colour key 0 and drops it.
+    void MakeColorKey();
+    // Scales the colours by alpha (divided by 256) and inverts alpha to transparency.
+    void Premultiply();
+
+    // Rotated (degrees) and scaled (a divisor) copy into an already sized destination.
+    void Rotate(Image& destination, float angle, float scale);
+    void RotatePixels(Image& destination, float angle, float scale);
+    void RotateAlpha(Image& destination, float angle, float scale);
+
+  private:
+    void TakeFrom(Image& other);
+};
+
+#endif
