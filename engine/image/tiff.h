@@ -1,0 +1,93 @@
+// Reader and writer of uncompressed TIF pictures (first image, strips, either byte order).
+#ifndef TOLVO_ENGINE_IMAGE_TIFF_H
+#define TOLVO_ENGINE_IMAGE_TIFF_H
+
+#include "engine/image/image.h"
+
+#include <cstdint>
+#include <vector>
+
+class File;
+class ByteOrderOps;
+
+// Colour modes of the mode field.
+constexpr int TIFF_BILEVEL = 0;
+constexpr int TIFF_GREYSCALE = 1;
+constexpr int TIFF_RGB = 2;
+constexpr int TIFF_PALETTE = 3;
+
+// Room for the file name, terminator included.
+constexpr int TIFF_NAME_ROOM = 100;
+// Largest picture side the reader accepts; larger ones are treated as corrupted files.
+constexpr int TIFF_MAX_SIDE = 16384;
+
+class Tiff {
+  public:
+    Image* image; // being loaded or saved; not owned
+    char fileName[TIFF_NAME_ROOM];
+    int32_t done; // 1 once a load or save has run to its end
+    int32_t width;
+    int32_t height;
+    int32_t imageFlags; // handed to Image::Size: IMG_24BIT, plus IMG_ALPHA with an extra sample
+    int32_t mode;       // TIFF_BILEVEL, TIFF_GREYSCALE, TIFF_RGB or TIFF_PALETTE
+    int32_t extraSamples;
+    int32_t samples;    // count of the BitsPerSample entry
+    int32_t bitsOffset; // BitsPerSample value: for RGB the offset of the depths
+    int32_t redBits;
+    int32_t greenBits;
+    int32_t blueBits;
+    int32_t alphaBits;
+    int32_t greyBits;
+    int32_t photometric;
+    int32_t strips;
+    int32_t stripOffsets; // the strip's offset, or the offset of the array of offsets
+    int32_t stripByteCounts;
+    int32_t rowsPerStrip;
+    int32_t bitsPerPixel; // reader: all samples of a pixel; writer: bits per sample
+    int32_t bytesPerRow;
+
+    // Every field starts at zero (image none), so a first load never depends on
+    // leftovers. Later loads and saves on the same object keep the fields a file does
+    // not set, as the engine always has.
+    Tiff();
+    explicit Tiff(Image* image);
+    ~Tiff();
+    Tiff(const Tiff&) = delete;
+    Tiff& operator=(const Tiff&) = delete;
+
+    // LoadTiff, then the image's Convert(mode).
+    void Load(const char* fileName, Image& image, int mode);
+    // Reads the first picture of the file as 24-bit RGB (with alpha for an extra
+    // sample). A missing file shows a message box and leaves the image as it was.
+    void LoadTiff(const char* fileName, Image& image);
+    // Writes a 24-bit image with the fixed layout; set mode and bitsPerPixel (bits per
+    // sample) first. Only mode TIFF_RGB with 8 bits writes pixels.
+    void SaveTiff(const char* fileName, Image& image);
+
+  private:
+    // Steps of LoadTiff; they need the open file.
+    void ReadIfd();
+    void ReadEntry();
+    void ReadStrips();
+    void ReadStrip(uint32_t offset, int64_t firstRow);
+
+    // State of the load in progress; none of it outlives LoadTiff.
+    File* file;
+    ByteOrderOps* order;
+    bool bigEndian;
+    bool rowsPerStripSeen;
+    bool bitsPerSampleSeen;
+    int64_t fileSize;
+    std::vector<uint8_t> rowBuffer;
+    std::vector<uint8_t> bitBuffer;
+
+    uint16_t ReadShort();
+    uint32_t ReadLong();
+    void SeekTo(int64_t offset);
+    void CheckSize();
+    int SampleBytes() const;
+    int64_t RowInputBytes() const;
+    void ConvertRow(int64_t row);
+};
+
+#endif
