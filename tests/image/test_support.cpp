@@ -24,65 +24,66 @@ void PutLong(std::vector<uint8_t>& out, size_t at, uint32_t v, bool bigEndian) {
     std::copy(b.begin(), b.end(), out.begin() + static_cast<long>(at));
 }
 
-BuiltTiff BuildTiff(const TiffSpec& spec) {
+BuiltTiff BuildTiff(const TiffLayout& layout) {
     BuiltTiff built;
     std::vector<uint8_t>& out = built.bytes;
-    const bool be = spec.bigEndian;
+    const bool be = layout.bigEndian;
     out = {static_cast<uint8_t>(be ? 'M' : 'I'), static_cast<uint8_t>(be ? 'M' : 'I')};
     AppendSample(out, 42, 2, be);
     AppendSample(out, 0, 4, be); // patched below
 
-    built.stripOffsets.resize(spec.strips.size());
-    for (size_t n = 0; n < spec.strips.size(); ++n) {
-        size_t i = spec.stripsReversed ? spec.strips.size() - 1 - n : n;
+    built.stripOffsets.resize(layout.strips.size());
+    for (size_t n = 0; n < layout.strips.size(); ++n) {
+        size_t i = layout.stripsReversed ? layout.strips.size() - 1 - n : n;
         built.stripOffsets[i] = static_cast<uint32_t>(out.size());
-        out.insert(out.end(), spec.strips[i].begin(), spec.strips[i].end());
+        out.insert(out.end(), layout.strips[i].begin(), layout.strips[i].end());
     }
-    if (spec.bits.size() > 1) {
+    if (layout.bits.size() > 1) {
         built.bitsOffset = static_cast<uint32_t>(out.size());
-        for (uint16_t b : spec.bits) {
+        for (uint16_t b : layout.bits) {
             AppendSample(out, b, 2, be);
         }
     }
-    if (spec.strips.size() > 1) {
+    if (layout.strips.size() > 1) {
         built.stripArrayOffset = static_cast<uint32_t>(out.size());
         for (uint32_t o : built.stripOffsets) {
             AppendSample(out, o, 4, be);
         }
     }
 
-    std::vector<TiffEntry> entries = spec.extra;
+    std::vector<TiffEntry> entries = layout.extra;
     const uint16_t SHORT = 3, LONG = 4;
-    if (spec.width) {
-        entries.push_back({256, LONG, 1, spec.width});
+    if (layout.width) {
+        entries.push_back({256, LONG, 1, layout.width});
     }
-    if (spec.height) {
-        entries.push_back({257, SHORT, 1, spec.height});
+    if (layout.height) {
+        entries.push_back({257, SHORT, 1, layout.height});
     }
-    if (spec.bits.size() == 1) {
-        entries.push_back({258, SHORT, 1, spec.bits[0]});
-    } else if (!spec.bits.empty()) {
-        entries.push_back({258, SHORT, static_cast<uint32_t>(spec.bits.size()), built.bitsOffset});
-    }
-    if (spec.compression >= 0) {
-        entries.push_back({259, SHORT, 1, static_cast<uint32_t>(spec.compression)});
-    }
-    if (spec.photometric >= 0) {
-        entries.push_back({262, SHORT, 1, static_cast<uint32_t>(spec.photometric)});
-    }
-    if (spec.strips.size() == 1) {
-        entries.push_back({273, LONG, 1, built.stripOffsets[0]});
-    } else if (spec.strips.size() > 1) {
+    if (layout.bits.size() == 1) {
+        entries.push_back({258, SHORT, 1, layout.bits[0]});
+    } else if (!layout.bits.empty()) {
         entries.push_back(
-            {273, LONG, static_cast<uint32_t>(spec.strips.size()), built.stripArrayOffset});
+            {258, SHORT, static_cast<uint32_t>(layout.bits.size()), built.bitsOffset});
     }
-    if (!spec.bits.empty()) {
-        entries.push_back({277, SHORT, 1, static_cast<uint32_t>(spec.bits.size())});
+    if (layout.compression >= 0) {
+        entries.push_back({259, SHORT, 1, static_cast<uint32_t>(layout.compression)});
     }
-    if (spec.rowsPerStrip >= 0) {
-        entries.push_back({278, LONG, 1, static_cast<uint32_t>(spec.rowsPerStrip)});
+    if (layout.photometric >= 0) {
+        entries.push_back({262, SHORT, 1, static_cast<uint32_t>(layout.photometric)});
     }
-    if (spec.extraSamples) {
+    if (layout.strips.size() == 1) {
+        entries.push_back({273, LONG, 1, built.stripOffsets[0]});
+    } else if (layout.strips.size() > 1) {
+        entries.push_back(
+            {273, LONG, static_cast<uint32_t>(layout.strips.size()), built.stripArrayOffset});
+    }
+    if (!layout.bits.empty()) {
+        entries.push_back({277, SHORT, 1, static_cast<uint32_t>(layout.bits.size())});
+    }
+    if (layout.rowsPerStrip >= 0) {
+        entries.push_back({278, LONG, 1, static_cast<uint32_t>(layout.rowsPerStrip)});
+    }
+    if (layout.extraSamples) {
         entries.push_back({338, SHORT, 1, 2});
     }
     std::stable_sort(entries.begin(), entries.end(),
@@ -105,7 +106,7 @@ BuiltTiff BuildTiff(const TiffSpec& spec) {
             AppendSample(out, e.value, 4, be);
         }
     }
-    AppendSample(out, spec.nextIfd, 4, be);
+    AppendSample(out, layout.nextIfd, 4, be);
     return built;
 }
 

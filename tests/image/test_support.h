@@ -15,7 +15,7 @@ struct TiffEntry {
 };
 
 // A picture description; BuildTiff lays it out as header, strips, arrays, directory.
-struct TiffSpec {
+struct TiffLayout {
     bool bigEndian = false;
     uint32_t width = 0;
     uint32_t height = 0;
@@ -38,7 +38,7 @@ struct BuiltTiff {
     std::vector<uint32_t> stripOffsets;
 };
 
-BuiltTiff BuildTiff(const TiffSpec& spec);
+BuiltTiff BuildTiff(const TiffLayout& layout);
 
 // Sample value of `bytes` bytes in the file's byte order.
 void AppendSample(std::vector<uint8_t>& out, uint32_t value, int bytes, bool bigEndian);

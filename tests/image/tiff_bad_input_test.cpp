@@ -31,16 +31,16 @@ class TiffBadInput : public ::testing::Test {
   protected:
     void SetUp() override { headless::Reset(); }
 
-    static TiffSpec Rgb(uint32_t width, uint32_t height) {
-        TiffSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bits = {8, 8, 8};
-        spec.photometric = 2;
-        spec.rowsPerStrip = height;
-        spec.strips = {
+    static TiffLayout Rgb(uint32_t width, uint32_t height) {
+        TiffLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bits = {8, 8, 8};
+        layout.photometric = 2;
+        layout.rowsPerStrip = height;
+        layout.strips = {
             PatternRows(static_cast<int>(width), 0, static_cast<int>(height), 3, 1, false)};
-        return spec;
+        return layout;
     }
 
     // Offset of the value field of the directory entry with this tag.
@@ -101,13 +101,13 @@ TEST_F(TiffBadInput, WideRowsDecodeCompletely) {
         int bytes;
     };
     for (Case c : {Case{4000, 3, 1}, Case{2600, 4, 1}, Case{700, 4, 4}}) {
-        TiffSpec spec = Rgb(c.width, 3);
-        spec.bits.assign(c.channels, static_cast<uint16_t>(8 * c.bytes));
-        spec.extraSamples = c.channels == 4;
-        spec.strips = {PatternRows(static_cast<int>(c.width), 0, 3, c.channels, c.bytes, false)};
+        TiffLayout layout = Rgb(c.width, 3);
+        layout.bits.assign(c.channels, static_cast<uint16_t>(8 * c.bytes));
+        layout.extraSamples = c.channels == 4;
+        layout.strips = {PatternRows(static_cast<int>(c.width), 0, 3, c.channels, c.bytes, false)};
         Tiff tiff;
         Image image;
-        Load(BuildTiff(spec).bytes, tiff, image);
+        Load(BuildTiff(layout).bytes, tiff, image);
         EXPECT_GT(tiff.bytesPerRow, 10000);
         EXPECT_TRUE(AllPattern(image, c.channels)) << c.width << " pixels wide";
     }
@@ -115,22 +115,22 @@ TEST_F(TiffBadInput, WideRowsDecodeCompletely) {
 
 TEST_F(TiffBadInput, WideBilevelRowsDecodeCompletely) {
     const uint32_t width = 12004; // 1501 bytes a row, the last one half used
-    TiffSpec spec;
-    spec.width = width;
-    spec.height = 2;
-    spec.bits = {1};
-    spec.photometric = 1;
-    spec.rowsPerStrip = 2;
+    TiffLayout layout;
+    layout.width = width;
+    layout.height = 2;
+    layout.bits = {1};
+    layout.photometric = 1;
+    layout.rowsPerStrip = 2;
     std::vector<uint8_t> rows;
     for (int y = 0; y < 2; ++y) {
         for (uint32_t i = 0; i < (width + 7) / 8; ++i) {
             rows.push_back(static_cast<uint8_t>(i * 13 + y * 101));
         }
     }
-    spec.strips = {rows};
+    layout.strips = {rows};
     Tiff tiff;
     Image image;
-    Load(BuildTiff(spec).bytes, tiff, image);
+    Load(BuildTiff(layout).bytes, tiff, image);
     for (int y = 0; y < 2; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
             uint8_t byte = static_cast<uint8_t>((x / 8) * 13 + y * 101);
@@ -146,23 +146,23 @@ TEST_F(TiffBadInput, ZeroOrHugeSizesAreACorruptedFile) {
     const std::pair<uint32_t, uint32_t> sizes[] = {
         {0, 4}, {4, 0}, {16385, 1}, {1, 16385}, {0x80000000u, 1}, {0xFFFFFFFFu, 0xFFFFu}};
     for (auto [width, height] : sizes) {
-        TiffSpec spec = Rgb(1, 1);
-        spec.width = 0;
-        spec.height = 0;
-        spec.extra = {{256, 4, 1, width}, {257, 4, 1, height}};
+        TiffLayout layout = Rgb(1, 1);
+        layout.width = 0;
+        layout.height = 0;
+        layout.extra = {{256, 4, 1, width}, {257, 4, 1, height}};
         Tiff tiff;
         Image image;
         std::string name = TestFile(std::to_string(width) + "x" + std::to_string(height) + ".tif");
-        WriteBytes(name, BuildTiff(spec).bytes);
+        WriteBytes(name, BuildTiff(layout).bytes);
         EXPECT_FATAL(tiff.LoadTiff(name.c_str(), image), CORRUPTED) << width << "x" << height;
     }
 }
 
 TEST_F(TiffBadInput, TheLargestSideIsAccepted) {
-    TiffSpec spec = Rgb(16384, 1);
+    TiffLayout layout = Rgb(16384, 1);
     Tiff tiff;
     Image image;
-    Load(BuildTiff(spec).bytes, tiff, image);
+    Load(BuildTiff(layout).bytes, tiff, image);
     EXPECT_EQ(image.width, 16384);
     EXPECT_TRUE(AllPattern(image, 3));
 }
@@ -171,22 +171,22 @@ TEST_F(TiffBadInput, TheLargestSideIsAccepted) {
 
 TEST_F(TiffBadInput, MissingZeroOrAllOnesRowsPerStripReadOneStrip) {
     for (int64_t rows : {int64_t{-1}, int64_t{0}, int64_t{0xFFFFFFFF}}) {
-        TiffSpec spec = Rgb(5, 4);
-        spec.rowsPerStrip = rows;
+        TiffLayout layout = Rgb(5, 4);
+        layout.rowsPerStrip = rows;
         Tiff tiff;
         Image image;
-        Load(BuildTiff(spec).bytes, tiff, image);
+        Load(BuildTiff(layout).bytes, tiff, image);
         EXPECT_EQ(tiff.strips, 1) << rows;
         EXPECT_TRUE(AllPattern(image, 3)) << rows;
     }
 }
 
 TEST_F(TiffBadInput, AMissingRowsPerStripIsNotTakenFromTheLastFile) {
-    TiffSpec striped = Rgb(4, 4);
+    TiffLayout striped = Rgb(4, 4);
     striped.rowsPerStrip = 1;
     striped.strips = {PatternRows(4, 0, 1, 3, 1, false), PatternRows(4, 1, 1, 3, 1, false),
                       PatternRows(4, 2, 1, 3, 1, false), PatternRows(4, 3, 1, 3, 1, false)};
-    TiffSpec plain = Rgb(4, 4);
+    TiffLayout plain = Rgb(4, 4);
     plain.rowsPerStrip = -1;
     std::string a = TestFile("a.tif");
     std::string b = TestFile("b.tif");
@@ -214,10 +214,10 @@ TEST_F(TiffBadInput, AStripPastTheEndComesOutBlack) {
 }
 
 TEST_F(TiffBadInput, AStripOffsetArrayPastTheEndComesOutBlack) {
-    TiffSpec spec = Rgb(3, 2);
-    spec.rowsPerStrip = 1;
-    spec.strips = {PatternRows(3, 0, 1, 3, 1, false), PatternRows(3, 1, 1, 3, 1, false)};
-    BuiltTiff built = BuildTiff(spec);
+    TiffLayout layout = Rgb(3, 2);
+    layout.rowsPerStrip = 1;
+    layout.strips = {PatternRows(3, 0, 1, 3, 1, false), PatternRows(3, 1, 1, 3, 1, false)};
+    BuiltTiff built = BuildTiff(layout);
     PutLong(built.bytes, ValueAt(built, 273), static_cast<uint32_t>(built.bytes.size() + 100),
             false);
     Tiff tiff;
@@ -265,9 +265,9 @@ TEST_F(TiffBadInput, AnEntryCountPastTheEndStopsAtTheEnd) {
 }
 
 TEST_F(TiffBadInput, ADirectoryCutShortKeepsTheEntriesThatAreThere) {
-    TiffSpec spec = Rgb(3, 2);
-    spec.extra = {{400, 4, 1, 1}, {401, 4, 1, 2}, {402, 4, 1, 3}};
-    BuiltTiff built = BuildTiff(spec);
+    TiffLayout layout = Rgb(3, 2);
+    layout.extra = {{400, 4, 1, 1}, {401, 4, 1, 2}, {402, 4, 1, 3}};
+    BuiltTiff built = BuildTiff(layout);
     built.bytes.resize(built.bytes.size() - 4 - 12 - 6); // half of entry 401 is left
     Tiff tiff;
     Image image;
@@ -294,12 +294,12 @@ TEST_F(TiffBadInput, SampleDepthsThatDisagreeStayInsideTheRow) {
     // than the file, read without a row buffer of that size.
     for (std::vector<uint16_t> bits :
          {std::vector<uint16_t>{16, 1, 1}, std::vector<uint16_t>{8, 65535, 65535, 65535}}) {
-        TiffSpec spec = Rgb(50, 40);
-        spec.bits = bits;
-        spec.extraSamples = bits.size() == 4;
+        TiffLayout layout = Rgb(50, 40);
+        layout.bits = bits;
+        layout.extraSamples = bits.size() == 4;
         Tiff tiff;
         Image image;
-        Load(BuildTiff(spec).bytes, tiff, image);
+        Load(BuildTiff(layout).bytes, tiff, image);
         EXPECT_EQ(tiff.done, 1);
         EXPECT_EQ(image.width, 50);
     }
@@ -330,7 +330,7 @@ int LoadInChild(const std::string& name) {
 
 TEST_F(TiffBadInput, DamagedFilesNeverFaultOrHang) {
     std::vector<std::vector<uint8_t>> seeds;
-    TiffSpec rgba = Rgb(9, 7);
+    TiffLayout rgba = Rgb(9, 7);
     rgba.bits = {8, 8, 8, 8};
     rgba.extraSamples = true;
     rgba.rowsPerStrip = 3;
@@ -338,7 +338,7 @@ TEST_F(TiffBadInput, DamagedFilesNeverFaultOrHang) {
                    PatternRows(9, 6, 1, 4, 1, true)};
     rgba.bigEndian = true;
     seeds.push_back(BuildTiff(rgba).bytes);
-    TiffSpec bilevel;
+    TiffLayout bilevel;
     bilevel.width = 13;
     bilevel.height = 3;
     bilevel.bits = {1};

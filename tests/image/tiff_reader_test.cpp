@@ -25,9 +25,9 @@ class TiffReader : public ::testing::Test {
   protected:
     void SetUp() override { headless::Reset(); }
 
-    std::string Write(const TiffSpec& spec, const std::string& suffix = ".tif") {
+    std::string Write(const TiffLayout& layout, const std::string& suffix = ".tif") {
         std::string name = TestFile(suffix);
-        WriteBytes(name, BuildTiff(spec).bytes);
+        WriteBytes(name, BuildTiff(layout).bytes);
         return name;
     }
 
@@ -59,16 +59,16 @@ class RgbFormats : public TiffReader,
 TEST_P(RgbFormats, LoadTheTopByteOfEachSample) {
     const auto [bigEndian, bytes, withAlpha] = GetParam();
     const int channels = withAlpha ? 4 : 3;
-    TiffSpec spec;
-    spec.bigEndian = bigEndian;
-    spec.width = 7;
-    spec.height = 3;
-    spec.bits.assign(channels, static_cast<uint16_t>(bytes * 8));
-    spec.photometric = 2;
-    spec.extraSamples = withAlpha;
-    spec.rowsPerStrip = 3;
-    spec.strips = {PatternRows(7, 0, 3, channels, bytes, bigEndian)};
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.bigEndian = bigEndian;
+    layout.width = 7;
+    layout.height = 3;
+    layout.bits.assign(channels, static_cast<uint16_t>(bytes * 8));
+    layout.photometric = 2;
+    layout.extraSamples = withAlpha;
+    layout.rowsPerStrip = 3;
+    layout.strips = {PatternRows(7, 0, 3, channels, bytes, bigEndian)};
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image image;
@@ -92,15 +92,15 @@ class GreyFormats : public TiffReader,
 
 TEST_P(GreyFormats, CopyTheTopByteToRedGreenAndBlue) {
     const auto [bigEndian, bytes] = GetParam();
-    TiffSpec spec;
-    spec.bigEndian = bigEndian;
-    spec.width = 5;
-    spec.height = 4;
-    spec.bits = {static_cast<uint16_t>(bytes * 8)};
-    spec.photometric = 0; // WhiteIsZero greyscale is not inverted
-    spec.rowsPerStrip = 4;
-    spec.strips = {PatternRows(5, 0, 4, 1, bytes, bigEndian)};
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.bigEndian = bigEndian;
+    layout.width = 5;
+    layout.height = 4;
+    layout.bits = {static_cast<uint16_t>(bytes * 8)};
+    layout.photometric = 0; // WhiteIsZero greyscale is not inverted
+    layout.rowsPerStrip = 4;
+    layout.strips = {PatternRows(5, 0, 4, 1, bytes, bigEndian)};
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image image;
@@ -119,15 +119,15 @@ INSTANTIATE_TEST_SUITE_P(AllDepths, GreyFormats,
                          ::testing::Combine(::testing::Bool(), ::testing::Values(1, 2, 4)));
 
 TEST_F(TiffReader, AnyMarkOtherThanIISelectsMotorolaOrder) {
-    TiffSpec spec;
-    spec.bigEndian = true;
-    spec.width = 4;
-    spec.height = 2;
-    spec.bits = {8, 8, 8};
-    spec.photometric = 2;
-    spec.rowsPerStrip = 2;
-    spec.strips = {PatternRows(4, 0, 2, 3, 1, true)};
-    std::vector<uint8_t> bytes = BuildTiff(spec).bytes;
+    TiffLayout layout;
+    layout.bigEndian = true;
+    layout.width = 4;
+    layout.height = 2;
+    layout.bits = {8, 8, 8};
+    layout.photometric = 2;
+    layout.rowsPerStrip = 2;
+    layout.strips = {PatternRows(4, 0, 2, 3, 1, true)};
+    std::vector<uint8_t> bytes = BuildTiff(layout).bytes;
     bytes[0] = 'X';
     bytes[1] = 'Y';
     std::string name = TestFile(".tif");
@@ -145,14 +145,14 @@ TEST_F(TiffReader, BilevelRowsArePaddedToWholeBytesAndWhiteIsZeroIsInverted) {
     const uint8_t expected[2][10] = {{1, 0, 1, 0, 0, 1, 0, 1, 1, 1},
                                      {0, 0, 0, 0, 1, 1, 1, 1, 0, 1}};
     for (int photometric : {1, 0}) {
-        TiffSpec spec;
-        spec.width = 10;
-        spec.height = 2;
-        spec.bits = {1};
-        spec.photometric = photometric;
-        spec.rowsPerStrip = 2;
-        spec.strips = {rows};
-        std::string name = Write(spec, std::to_string(photometric) + ".tif");
+        TiffLayout layout;
+        layout.width = 10;
+        layout.height = 2;
+        layout.bits = {1};
+        layout.photometric = photometric;
+        layout.rowsPerStrip = 2;
+        layout.strips = {rows};
+        std::string name = Write(layout, std::to_string(photometric) + ".tif");
 
         Tiff tiff;
         Image image;
@@ -172,18 +172,18 @@ TEST_F(TiffReader, BilevelRowsArePaddedToWholeBytesAndWhiteIsZeroIsInverted) {
 }
 
 TEST_F(TiffReader, FourSamplesWithoutExtraSamplesAreReadThreeBytesAPixel) {
-    TiffSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.bits = {8, 8, 8, 8};
-    spec.photometric = 2;
-    spec.rowsPerStrip = 2;
+    TiffLayout layout;
+    layout.width = 4;
+    layout.height = 2;
+    layout.bits = {8, 8, 8, 8};
+    layout.photometric = 2;
+    layout.rowsPerStrip = 2;
     std::vector<uint8_t> rows(32);
     for (size_t i = 0; i < rows.size(); ++i) {
         rows[i] = static_cast<uint8_t>(i + 1);
     }
-    spec.strips = {rows};
-    std::string name = Write(spec);
+    layout.strips = {rows};
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image image;
@@ -204,17 +204,18 @@ TEST_F(TiffReader, FourSamplesWithoutExtraSamplesAreReadThreeBytesAPixel) {
 
 TEST_F(TiffReader, StripsFillTheirRowsWhereverTheyLie) {
     for (bool bigEndian : {false, true}) {
-        TiffSpec spec;
-        spec.bigEndian = bigEndian;
-        spec.width = 6;
-        spec.height = 5;
-        spec.bits = {8, 8, 8};
-        spec.photometric = 2;
-        spec.rowsPerStrip = 2;
-        spec.strips = {PatternRows(6, 0, 2, 3, 1, bigEndian), PatternRows(6, 2, 2, 3, 1, bigEndian),
-                       PatternRows(6, 4, 1, 3, 1, bigEndian)}; // the last strip is shorter
-        spec.stripsReversed = true;
-        std::string name = Write(spec, bigEndian ? "mm.tif" : "ii.tif");
+        TiffLayout layout;
+        layout.bigEndian = bigEndian;
+        layout.width = 6;
+        layout.height = 5;
+        layout.bits = {8, 8, 8};
+        layout.photometric = 2;
+        layout.rowsPerStrip = 2;
+        layout.strips = {PatternRows(6, 0, 2, 3, 1, bigEndian),
+                         PatternRows(6, 2, 2, 3, 1, bigEndian),
+                         PatternRows(6, 4, 1, 3, 1, bigEndian)}; // the last strip is shorter
+        layout.stripsReversed = true;
+        std::string name = Write(layout, bigEndian ? "mm.tif" : "ii.tif");
 
         Tiff tiff;
         Image image;
@@ -225,14 +226,14 @@ TEST_F(TiffReader, StripsFillTheirRowsWhereverTheyLie) {
 }
 
 TEST_F(TiffReader, RowsPerStripNotBelowHeightIsOneStrip) {
-    TiffSpec spec;
-    spec.width = 3;
-    spec.height = 4;
-    spec.bits = {8};
-    spec.photometric = 1;
-    spec.rowsPerStrip = 9;
-    spec.strips = {PatternRows(3, 0, 4, 1, 1, false)};
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.width = 3;
+    layout.height = 4;
+    layout.bits = {8};
+    layout.photometric = 1;
+    layout.rowsPerStrip = 9;
+    layout.strips = {PatternRows(3, 0, 4, 1, 1, false)};
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image image;
@@ -244,15 +245,15 @@ TEST_F(TiffReader, RowsPerStripNotBelowHeightIsOneStrip) {
 // --- Directory and fields ----------------------------------------------------------------
 
 TEST_F(TiffReader, FurtherImagesDrawAWarningAndOnlyTheFirstIsRead) {
-    TiffSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bits = {8, 8, 8};
-    spec.photometric = 2;
-    spec.rowsPerStrip = 2;
-    spec.strips = {PatternRows(2, 0, 2, 3, 1, false)};
-    spec.nextIfd = 8;
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bits = {8, 8, 8};
+    layout.photometric = 2;
+    layout.rowsPerStrip = 2;
+    layout.strips = {PatternRows(2, 0, 2, 3, 1, false)};
+    layout.nextIfd = 8;
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image image;
@@ -266,7 +267,7 @@ TEST_F(TiffReader, FurtherImagesDrawAWarningAndOnlyTheFirstIsRead) {
 }
 
 TEST_F(TiffReader, FieldsAFileDoesNotSetKeepTheirValuesFromTheLastLoad) {
-    TiffSpec first;
+    TiffLayout first;
     first.width = 8;
     first.height = 1;
     first.bits = {1};
@@ -274,7 +275,7 @@ TEST_F(TiffReader, FieldsAFileDoesNotSetKeepTheirValuesFromTheLastLoad) {
     first.rowsPerStrip = 1;
     first.strips = {{0xF0}};
     std::string one = Write(first, "1.tif");
-    TiffSpec second = first;
+    TiffLayout second = first;
     second.photometric = -1; // no PhotometricInterpretation entry
     second.strips = {{0x0F}};
     std::string two = Write(second, "2.tif");
@@ -289,7 +290,7 @@ TEST_F(TiffReader, FieldsAFileDoesNotSetKeepTheirValuesFromTheLastLoad) {
 }
 
 TEST_F(TiffReader, WidthHeightAndExtraSamplesStartAfreshEachLoad) {
-    TiffSpec rgba;
+    TiffLayout rgba;
     rgba.width = 3;
     rgba.height = 2;
     rgba.bits = {8, 8, 8, 8};
@@ -297,7 +298,7 @@ TEST_F(TiffReader, WidthHeightAndExtraSamplesStartAfreshEachLoad) {
     rgba.photometric = 2;
     rgba.rowsPerStrip = 2;
     rgba.strips = {PatternRows(3, 0, 2, 4, 1, false)};
-    TiffSpec rgb = rgba;
+    TiffLayout rgb = rgba;
     rgb.bits = {8, 8, 8};
     rgb.extraSamples = false;
     rgb.strips = {PatternRows(3, 0, 2, 3, 1, false)};
@@ -316,15 +317,15 @@ TEST_F(TiffReader, WidthHeightAndExtraSamplesStartAfreshEachLoad) {
 }
 
 TEST_F(TiffReader, LoadConvertsToTheDisplayFormatByMode) {
-    TiffSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bits = {8, 8, 8, 8};
-    spec.extraSamples = true;
-    spec.photometric = 2;
-    spec.rowsPerStrip = 1;
-    spec.strips = {{0, 0, 0, 255, 255, 255, 255, 0}}; // opaque black, transparent white
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.bits = {8, 8, 8, 8};
+    layout.extraSamples = true;
+    layout.photometric = 2;
+    layout.rowsPerStrip = 1;
+    layout.strips = {{0, 0, 0, 255, 255, 255, 255, 0}}; // opaque black, transparent white
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image sprite;
@@ -361,17 +362,17 @@ TEST_F(TiffReader, MissingFileShowsABoxAndLeavesTheImageAlone) {
 }
 
 TEST_F(TiffReader, NamesOf99CharactersLoadAndLongerOnesAreRefusedWhole) {
-    TiffSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.bits = {8};
-    spec.photometric = 1;
-    spec.rowsPerStrip = 1;
-    spec.strips = {{200}};
+    TiffLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.bits = {8};
+    layout.photometric = 1;
+    layout.rowsPerStrip = 1;
+    layout.strips = {{200}};
     std::string name = TestFile("");
     name += std::string(99 - 4 - name.size(), 'n') + ".tif";
     ASSERT_EQ(name.size(), 99u);
-    WriteBytes(name, BuildTiff(spec).bytes);
+    WriteBytes(name, BuildTiff(layout).bytes);
 
     Tiff tiff;
     Image image;
@@ -393,15 +394,15 @@ TEST_F(TiffReader, NamesOf99CharactersLoadAndLongerOnesAreRefusedWhole) {
 }
 
 TEST_F(TiffReader, CompressedFilesShowABoxAndAreReadAsIfUncompressed) {
-    TiffSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bits = {8};
-    spec.photometric = 1;
-    spec.compression = 5;
-    spec.rowsPerStrip = 1;
-    spec.strips = {{10, 20}};
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.bits = {8};
+    layout.photometric = 1;
+    layout.compression = 5;
+    layout.rowsPerStrip = 1;
+    layout.strips = {{10, 20}};
+    std::string name = Write(layout);
 
     Tiff tiff;
     Image image;
@@ -417,14 +418,14 @@ TEST_F(TiffReader, CompressedFilesShowABoxAndAreReadAsIfUncompressed) {
 }
 
 TEST_F(TiffReader, PalettePicturesAreNotDecodedAndTheImageKeepsItsPlanes) {
-    TiffSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bits = {8};
-    spec.photometric = 3;
-    spec.rowsPerStrip = 2;
-    spec.strips = {{1, 2, 3, 4}};
-    std::string name = Write(spec);
+    TiffLayout layout;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bits = {8};
+    layout.photometric = 3;
+    layout.rowsPerStrip = 2;
+    layout.strips = {{1, 2, 3, 4}};
+    std::string name = Write(layout);
 
     Image image(3, 3, IMG_24BIT);
     std::memset(image.pixels, 77, 27);
@@ -441,14 +442,14 @@ TEST_F(TiffReader, PalettePicturesAreNotDecodedAndTheImageKeepsItsPlanes) {
 TEST_F(TiffReader, UndecodableDepthsComeOutBlack) {
     // RGB with 4-bit samples and greyscale of 12 bits: sized, nothing decoded.
     for (std::vector<uint16_t> bits : {std::vector<uint16_t>{4, 4, 4}, std::vector<uint16_t>{12}}) {
-        TiffSpec spec;
-        spec.width = 4;
-        spec.height = 2;
-        spec.bits = bits;
-        spec.photometric = bits.size() == 1 ? 1 : 2;
-        spec.rowsPerStrip = 2;
-        spec.strips = {std::vector<uint8_t>(24, 0xEE)};
-        std::string name = Write(spec, std::to_string(bits.size()) + ".tif");
+        TiffLayout layout;
+        layout.width = 4;
+        layout.height = 2;
+        layout.bits = bits;
+        layout.photometric = bits.size() == 1 ? 1 : 2;
+        layout.rowsPerStrip = 2;
+        layout.strips = {std::vector<uint8_t>(24, 0xEE)};
+        std::string name = Write(layout, std::to_string(bits.size()) + ".tif");
 
         Tiff tiff;
         Image image;
@@ -473,12 +474,12 @@ TEST_F(TiffReader, UndecodableDepthsComeOutBlack) {
         ::testing::ExitedWithCode(255), HasSubstr(message))
 
 TEST_F(TiffReader, ASecondWordOtherThan42EndsTheProcess) {
-    TiffSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.bits = {8};
-    spec.strips = {{0}};
-    std::vector<uint8_t> bytes = BuildTiff(spec).bytes;
+    TiffLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.bits = {8};
+    layout.strips = {{0}};
+    std::vector<uint8_t> bytes = BuildTiff(layout).bytes;
     bytes[2] = 43;
     std::string name = TestFile(".tif");
     WriteBytes(name, bytes);
@@ -495,12 +496,12 @@ TEST_F(TiffReader, ASecondWordOtherThan42EndsTheProcess) {
 
 TEST_F(TiffReader, BitsPerSampleCountsOutside1To4EndTheProcess) {
     for (uint32_t count : {0u, 5u}) {
-        TiffSpec spec;
-        spec.width = 1;
-        spec.height = 1;
-        spec.extra = {{258, 3, count, 8}};
-        spec.strips = {{0}};
-        std::string name = Write(spec, std::to_string(count) + ".tif");
+        TiffLayout layout;
+        layout.width = 1;
+        layout.height = 1;
+        layout.extra = {{258, 3, count, 8}};
+        layout.strips = {{0}};
+        std::string name = Write(layout, std::to_string(count) + ".tif");
         Tiff tiff;
         Image image;
         EXPECT_FATAL(tiff.LoadTiff(name.c_str(), image), "Load:Tiff: Unknown TIFF mode.\n");
