@@ -83,6 +83,8 @@ void EngineTest::TearDown() {
 }
 
 bool EngineTest::Start(int32_t fullScreen, int32_t width, int32_t height) {
+    // As the entry does: a window shown normally.
+    Tolvo.SetInstance(nullptr, SW_SHOWNORMAL);
     return Tolvo.Initialize(fullScreen, width, height);
 }
 
