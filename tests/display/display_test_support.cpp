@@ -65,6 +65,8 @@ void EngineTest::SetUp() {
 }
 
 void EngineTest::ResetDesktop(const headless::Desktop& desktop) {
+    // Whatever the last start-up made is released before the desktop goes.
+    Tolvo.CleanUp();
     headless::Reset(desktop);
     // A new engine object, as at process start.
     Tolvo.~WindowsDX();
