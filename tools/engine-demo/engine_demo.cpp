@@ -38,8 +38,8 @@ uint16_t* PixelsOf(Image& image) {
     return reinterpret_cast<uint16_t*>(image.pixels);
 }
 
-// Tiles of a kitchen wall: cream tiles with grout lines and a blue stripe, seamless
-// when repeated.
+// Tiles of a kitchen wall: cream tiles with grout lines, a blue stripe and a red dot,
+// seamless when repeated.
 void MakeTile() {
     tile.Size(DEMO_TILE_WIDTH, DEMO_TILE_HEIGHT, IMG_16BIT);
     uint16_t* pixels = PixelsOf(tile);
@@ -48,8 +48,13 @@ void MakeTile() {
             bool grout = x % 24 == 0 || y % 20 == 0;
             bool stripe = y >= 40 && y < 60;
             int shade = 8 * ((x / 24 + y / 20) % 2);
+            // A red dot on one tile of each repeat, so the scrolling shows.
+            int dotX = x - 60;
+            int dotY = y - 10;
+            bool dot = dotX * dotX + dotY * dotY <= 25;
             uint16_t colour = grout    ? Pack(150, 140, 120)
                               : stripe ? Pack(60, 110 + shade, 200)
+                              : dot    ? Pack(200, 40, 40)
                                        : Pack(245 - shade, 235 - shade, 205);
             pixels[y * DEMO_TILE_WIDTH + x] = colour;
         }
