@@ -126,16 +126,16 @@ int32_t WindowsDX::DrawAlpha(int32_t x, int32_t y, const Image& image) {
     const uint8_t* alpha = image.alpha + span.source;
     for (int32_t row = 0; row < span.height; ++row) {
         for (int32_t i = 0; i < span.width; ++i) {
-            uint32_t a = alpha[i];
-            if (a == 255)
-                continue;
             // Each field of the destination keeps a / 256 of itself; the source colours
-            // are already weighted by their opacity.
+            // are already weighted by their opacity. Alpha 255 leaves the pixel alone
+            // (written as a select so the loop vectorises).
+            uint32_t a = alpha[i];
             uint32_t d = destination[i];
             uint32_t blue = ((d & blueMask) * a) >> 8;
             uint32_t green = (((d & greenMask) * a) >> 8) & greenMask;
             uint32_t red = (((d & redMask) * a) >> 8) & redMask;
-            destination[i] = uint16_t((blue | green | red) + source[i]);
+            uint16_t blended = uint16_t((blue | green | red) + source[i]);
+            destination[i] = a == 255 ? uint16_t(d) : blended;
         }
         destination += width;
         source += image.width;
@@ -148,21 +148,23 @@ int32_t WindowsDX::DrawAdditive(int32_t x, int32_t y, const Image& image) {
     Span span;
     if (!CanDraw(image) || image.alpha == nullptr || !ClipImage(x, y, image, span))
         return 1;
-    const uint32_t masks[3] = {uint32_t(pixelFormat.redMask), uint32_t(pixelFormat.greenMask),
-                               uint32_t(pixelFormat.blueMask)};
+    const uint32_t redMask = uint32_t(pixelFormat.redMask);
+    const uint32_t greenMask = uint32_t(pixelFormat.greenMask);
+    const uint32_t blueMask = uint32_t(pixelFormat.blueMask);
     uint16_t* destination = pixels + span.destination;
     const uint16_t* source = SourcePixels(image) + span.source;
     const uint8_t* alpha = image.alpha + span.source;
     for (int32_t row = 0; row < span.height; ++row) {
         for (int32_t i = 0; i < span.width; ++i) {
+            // Field by field, each saturating at its mask; alpha 255 and source 0 leave
+            // the pixel alone.
             uint32_t s = source[i];
-            if (alpha[i] == 255 || s == 0)
-                continue;
             uint32_t d = destination[i];
-            uint32_t sum = 0;
-            for (uint32_t mask : masks)
-                sum |= std::min((s & mask) + (d & mask), mask);
-            destination[i] = uint16_t(sum);
+            uint32_t red = std::min((s & redMask) + (d & redMask), redMask);
+            uint32_t green = std::min((s & greenMask) + (d & greenMask), greenMask);
+            uint32_t blue = std::min((s & blueMask) + (d & blueMask), blueMask);
+            bool keep = alpha[i] == 255 || s == 0;
+            destination[i] = keep ? uint16_t(d) : uint16_t(red | green | blue);
         }
         destination += width;
         source += image.width;
