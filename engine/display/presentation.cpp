@@ -65,7 +65,8 @@ int32_t WindowsDX::DrawText(int32_t x, int32_t y, const char* text) {
     }
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, COLORREF(textColor));
-    TextOutA(dc, x, y, text, int(std::strlen(text)));
+    if (text != nullptr)
+        TextOutA(dc, x, y, text, int(std::strlen(text)));
     back->ReleaseDC(dc);
     return 1;
 }

@@ -134,6 +134,7 @@ TEST_F(PresentationTest, TextIsDrawnOntoTheBackBufferInTheSetColour) {
     Tolvo.UnlockBuffer();
     EXPECT_GT(white, 4);
     EXPECT_EQ(other, 0); // transparent background: nothing but the glyphs changed
+    EXPECT_EQ(Tolvo.DrawText(2, 2, nullptr), 1);
 
     headless::FailCall("GetDC", DDERR_CANTCREATEDC, 1);
     EXPECT_EQ(Tolvo.DrawText(2, 2, "Hi"), 0);

@@ -156,7 +156,10 @@ TEST_F(StartupTest, PixelFormatIsReadForBothLayouts) {
         headless::Desktop desktop;
         desktop.rgb555 = c.rgb555;
         ResetDesktop(desktop);
+        // A description without masks must not hang start-up's bit counting.
         SetPixelFormat(0, 0, 0);
+        EXPECT_EQ(pixelFormat.greenShift, 0);
+        EXPECT_EQ(pixelFormat.greenWidth, 0);
         ASSERT_TRUE(Start());
         EXPECT_EQ(pixelFormat.redMask, c.expected.redMask);
         EXPECT_EQ(pixelFormat.greenMask, c.expected.greenMask);
