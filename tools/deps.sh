@@ -9,7 +9,7 @@ pkgs_test="libgtest-dev libgmock-dev python3-pil libtiff-tools clang-format"
 pkgs_art="python3 python3-pil python3-numpy fonts-dejavu-core fonts-comic-neue"
 pkgs_play="imagemagick"
 pkgs_windows="mingw-w64 g++-mingw-w64-x86-64 zip"
-pkgs_e2e="wine wine64 xvfb xdotool x11-apps imagemagick"
+pkgs_e2e="wine wine64 xvfb xdotool x11-apps x11-utils python3-numpy"
 pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev"
 pkgs_fuzz="clang libclang-rt-14-dev"
 

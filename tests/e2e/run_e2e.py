@@ -1,0 +1,382 @@
+#!/usr/bin/python3
+"""End-to-end runs of Muffin Meltdown the way a player meets it, with real key events.
+
+    run_e2e.py --native build --windows build-windows --out build/e2e [--only NAME ...]
+
+  wine16  muffins.exe under Wine on a 16-bit Xvfb screen: the start-up lines in
+          debug.txt, the title page on the screen, Space and the arrow keys reach
+          the game, Escape ends it with exit code 0.
+  wine24  the same on a 24-bit screen: the start-up error box, its log line, exit
+          code 255 (-1).
+  sdl     the native build with the SDL host: window, title page, Escape, exit 0.
+
+Screenshots go to the output folder as PNG. Every wait is bounded; every process
+is stopped by its own id when its run ends.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import numpy as np  # noqa: E402
+
+import screen  # noqa: E402
+from session import Display, Failure, Process, check, wait_for  # noqa: E402
+
+VIEW_WIDTH, VIEW_HEIGHT = 900, 500
+WINDOWED_START_LINES = [
+    "WindowsDX: Initialization started.",
+    ("WinDX:: Front Buffer is in video memory.", "WinDX:: Front Buffer NOT IN VIDEO MEMORY."),
+    ("WinDX:: Back Buffer is in video memory.", "WinDX:: Back Buffer NOT IN VIDEO MEMORY."),
+    "WinDX:: Back Buffer NOT A FLIP (BACK) BUFFER.",
+    "WindowsDX: Initialization finished OK.",
+]
+BPP_FAILED_LINE = "Tolvo Error: BPP_FAILED (Screen depth not supported)"
+TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
+STANDING = (1, 2)  # the hero's walk states StandLeft and StandRight
+WALK_RIGHT, WALK_LEFT = 3, 4
+
+
+def say(message):
+    print("e2e: " + message, flush=True)
+
+
+def log_lines(path):
+    """debug.txt as lines: CR LF or LF endings, each message's two trailing spaces removed."""
+    with open(path, "rb") as stream:
+        text = stream.read().decode("latin-1").replace("\r\n", "\n")
+    lines = [line[2:] if line.startswith("  ") else line for line in text.split("\n")]
+    while lines and lines[-1].strip() == "":
+        lines.pop()
+    return lines
+
+
+def check_start_lines(path):
+    check(os.path.exists(path), "no debug.txt was written")
+    lines = log_lines(path)
+    for index, wanted in enumerate(WINDOWED_START_LINES):
+        choices = wanted if isinstance(wanted, tuple) else (wanted,)
+        got = lines[index] if index < len(lines) else "<missing>"
+        check(got in choices, "debug.txt line %d is %r, expected %r" % (index + 1, got, choices[0]))
+    return lines
+
+
+def last_trace(path):
+    """The newest complete frame of the game's trace, or None."""
+    try:
+        with open(path, "rb") as stream:
+            stream.seek(0, os.SEEK_END)
+            size = stream.tell()
+            stream.seek(max(0, size - 16384))
+            tail = stream.read()
+    except FileNotFoundError:
+        return None
+    lines = tail.split(b"\n")
+    for line in reversed(lines[:-1]):  # the last piece may be half written
+        try:
+            return json.loads(line)
+        except ValueError:
+            continue
+    return None
+
+
+def expected_title(native, images, work):
+    """The title page in 5-6-5, loaded by the engine's own reader and truncated as it converts."""
+    tool = os.path.join(native, "tolvo-tif")
+    check(os.path.exists(tool), "%s is missing (build the native tools first)" % tool)
+    pam = os.path.join(work, "titlepage.pam")
+    done = subprocess.run([tool, "topam", os.path.join(images, "titlepage.tif"), pam],
+                          capture_output=True, timeout=60)
+    check(done.returncode == 0, "tolvo-tif topam failed: %s" % done.stdout.decode(errors="replace"))
+    rgb = screen.read_pam(pam)
+    check(rgb.shape[:2] == (VIEW_HEIGHT, VIEW_WIDTH), "title page is %s, not 900 x 500" % (rgb.shape,))
+    return screen.rgb_to_565(rgb)
+
+
+def hero(trace):
+    return (last_trace(trace) or {}).get("hero", {})
+
+
+def walk(display, trace, key, walking):
+    """One walk cycle by an arrow key; returns the hero's world position before it.
+
+    A walk started from standing runs its whole cycle of steps, so the key is held
+    until the hero walks and the cycle is then waited out.
+    """
+    wait_for("the hero standing", lambda: hero(trace).get("walkState") in STANDING, 15)
+    before = hero(trace)["worldX"]
+    display.run(["xdotool", "keydown", key])
+    try:
+        wait_for("the hero walking after %s" % key,
+                 lambda: hero(trace).get("walkState") == walking, 10, interval=0.05)
+    finally:
+        display.run(["xdotool", "keyup", key])
+    wait_for("the end of the walk cycle", lambda: hero(trace).get("walkState") in STANDING, 15)
+    return before
+
+
+def save_window(dump, reading, window, dx, dy, path):
+    """Write the window's area of a screen dump as PNG, in the reading that matched."""
+    words = screen.reading_by_name(dump, reading)
+    x0, y0 = max(0, window["x"] + dx), max(0, window["y"] + dy)
+    crop = words[y0:y0 + window["height"], x0:x0 + window["width"]]
+    screen.write_png(path, screen.rgb_from_565(crop))
+
+
+def check_title(display, window, title, out, name):
+    dump = display.screenshot(os.path.join(out, name + ".xwd"))
+    share, reading, dx, dy = screen.match_region(dump, title, window["x"], window["y"],
+                                                 window["width"], window["height"])
+    save_window(dump, reading, window, dx, dy, os.path.join(out, name + ".png"))
+    check(share >= TITLE_MATCH, "%s: the window shows the title page on only %.1f%% of its pixels "
+          "(best reading %s)" % (name, 100 * share, reading or "none"))
+    say("  title page on screen: %.1f%% of pixels match (%s, offset %+d,%+d)" %
+        (100 * share, reading, dx, dy))
+    return dump, reading
+
+
+class Wine:
+    """A private Wine prefix under the Windows build folder, quiet and bounded."""
+
+    def __init__(self, build):
+        self.prefix = os.path.join(os.path.abspath(build), "wineprefix")
+        self.loader = shutil.which("wine64") or (
+            "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine")
+        self.server = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+
+    def env(self, display, extra=None):
+        env = display.env()
+        env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": "-all",
+                    # No offers to install Mono or Gecko: the game needs neither.
+                    "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"})
+        for name in [key for key in env if key.startswith("TOLVO_")]:
+            del env[name]
+        env.update(extra or {})
+        return env
+
+    def ensure_prefix(self, display):
+        if os.path.exists(os.path.join(self.prefix, "system.reg")):
+            return
+        say("creating the Wine prefix %s (once)" % self.prefix)
+        started = time.monotonic()
+        try:
+            subprocess.run([self.loader, "wineboot", "-i"], env=self.env(display),
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
+            # Let the new prefix settle: a server killed while it still writes the
+            # registry leaves a prefix whose next start sets itself up again and
+            # meanwhile reports a display without its real depth.
+            subprocess.run([self.server, "-w"], env=self.env(display),
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+        except subprocess.TimeoutExpired:
+            self.shutdown(display)
+            raise Failure("the new Wine prefix did not settle within its time limit")
+        check(os.path.exists(os.path.join(self.prefix, "system.reg")), "wineboot made no prefix")
+        say("  prefix ready in %.0fs" % (time.monotonic() - started))
+
+    def start(self, display, run_dir, log, extra=None):
+        return Process([self.loader, "muffins.exe"], cwd=run_dir, env=self.env(display, extra),
+                       log=log)
+
+    def shutdown(self, display):
+        """End every process of this private prefix, then wait for its server to go."""
+        for args in (["-k"], ["-w"]):
+            try:
+                subprocess.run([self.server] + args, env=self.env(display),
+                               stdin=subprocess.DEVNULL, capture_output=True, timeout=30)
+            except subprocess.TimeoutExpired:
+                pass
+
+
+def fresh_run_dir(out, name, program, images):
+    """A folder laid out as a player has it: the program, Images beside it, nothing else."""
+    run_dir = os.path.join(out, name)
+    shutil.rmtree(run_dir, ignore_errors=True)
+    os.makedirs(run_dir)
+    shutil.copy2(program, run_dir)
+    os.symlink(os.path.abspath(images), os.path.join(run_dir, "Images"))
+    return run_dir
+
+
+def scenario_wine16(args, wine):
+    images = os.path.join(args.windows, "Images")
+    title = expected_title(args.native, images, args.out)
+    display = Display(16, log=os.path.join(args.out, "xvfb-wine16.log"))
+    game = None
+    try:
+        wine.ensure_prefix(display)
+        run_dir = fresh_run_dir(args.out, "wine16", os.path.join(args.windows, "muffins.exe"),
+                                images)
+        trace = os.path.join(run_dir, "trace.jsonl")
+        game = wine.start(display, run_dir, os.path.join(args.out, "wine16.log"),
+                          {"TOLVO_TRACE": "trace.jsonl"})
+        window = display.find_window("the game window", 60, class_has="muffins.exe",
+                                     min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
+        say("  window %s, %dx%d at (%d,%d)" % (window["id"], window["width"], window["height"],
+                                               window["x"], window["y"]))
+        wait_for("the start-up lines in debug.txt", lambda: os.path.exists(
+            os.path.join(run_dir, "debug.txt")) and len(log_lines(
+                os.path.join(run_dir, "debug.txt"))) >= len(WINDOWED_START_LINES), 30)
+        check_start_lines(os.path.join(run_dir, "debug.txt"))
+        say("  debug.txt holds the windowed start-up lines in order")
+
+        frame = wait_for("two seconds of frames", lambda: (last_trace(trace) or {}).get(
+            "frame", 0) >= 120 and last_trace(trace), 30)
+        check(frame["screen"] == "title", "frame %d shows %s, not title" % (frame["frame"],
+                                                                            frame["screen"]))
+        check_title(display, window, title, args.out, "wine16-title")
+
+        # Title (800 frames) and instructions (600) pass on their own at 60 frames a second.
+        started = time.monotonic()
+        intro = wait_for("the intro", lambda: (last_trace(trace) or {}).get("screen") == "intro"
+                         and last_trace(trace), 120, interval=0.5)
+        say("  intro reached at frame %d, %.0fs after the title check" % (
+            intro["frame"], time.monotonic() - started))
+        time.sleep(0.5)
+        before = display.screenshot(os.path.join(args.out, "wine16-intro.xwd")).natural_565()
+
+        display.focus(window)
+        display.hold("space", 0.4)
+        play = wait_for("play after Space", lambda: (last_trace(trace) or {}).get(
+            "screen") == "play" and last_trace(trace), 10)
+        say("  Space reached the game: play from frame %d" % play["frame"])
+        time.sleep(0.5)
+        dump = display.screenshot(os.path.join(args.out, "wine16-play.xwd"))
+        after = dump.natural_565()
+        area = (slice(window["y"] + 8, window["y"] + window["height"] - 8),
+                slice(window["x"] + 8, window["x"] + window["width"] - 8))
+        changed = float((before[area] != after[area]).mean())
+        check(changed > 0.25, "the picture hardly changed when play started (%.1f%%)" % (
+            100 * changed))
+        say("  the picture changed on %.1f%% of the window" % (100 * changed))
+        screen.write_png(os.path.join(args.out, "wine16-play.png"), screen.rgb_from_565(
+            after[window["y"]:window["y"] + window["height"],
+                  window["x"]:window["x"] + window["width"]]))
+
+        start_x = walk(display, trace, "Right", WALK_RIGHT)
+        right_x = walk(display, trace, "Left", WALK_LEFT)
+        left_x = last_trace(trace)["hero"]["worldX"]
+        check(right_x > start_x, "Right arrow: the hero went from %s to %s" % (start_x, right_x))
+        check(left_x < right_x, "Left arrow: the hero went from %s to %s" % (right_x, left_x))
+        say("  arrow keys reached the game: hero %s -> %s -> %s" % (start_x, right_x, left_x))
+
+        display.tap("Escape")
+        code = game.wait(20)
+        check(code == 0, "exit code %d after Escape, expected 0" % code)
+        say("  Escape ended the game with exit code 0")
+    finally:
+        if game:
+            game.stop()
+        wine.shutdown(display)
+        display.stop()
+
+
+def scenario_wine24(args, wine):
+    display = Display(24, log=os.path.join(args.out, "xvfb-wine24.log"))
+    game = None
+    try:
+        wine.ensure_prefix(display)
+        run_dir = fresh_run_dir(args.out, "wine24", os.path.join(args.windows, "muffins.exe"),
+                                os.path.join(args.windows, "Images"))
+        game = wine.start(display, run_dir, os.path.join(args.out, "wine24.log"))
+        box = display.find_window("the start-up error box", 60, name="Tolvo", min_width=100)
+        time.sleep(1.0)  # let it paint
+        games = [w for w in display.windows() if "muffins.exe" in w["class"]
+                 and w["width"] >= VIEW_WIDTH - 10]
+        check(not games, "a game window exists although the screen depth was refused")
+        dump = display.screenshot(os.path.join(args.out, "wine24-error.xwd"))
+        rgb = dump.natural_rgb()
+        crop = rgb[box["y"]:box["y"] + box["height"], box["x"]:box["x"] + box["width"]]
+        check(len(np.unique(crop.reshape(-1, 3), axis=0)) > 2, "the error box shows nothing")
+        screen.write_png(os.path.join(args.out, "wine24-error.png"), crop)
+        say("  error box \"Tolvo\" %dx%d shown" % (box["width"], box["height"]))
+
+        display.focus(box)
+        display.tap("Return")
+        code = game.wait(20)
+        check(code == 255, "exit code %d after the error box, expected 255 (-1)" % code)
+        lines = log_lines(os.path.join(run_dir, "debug.txt"))
+        check(lines and lines[0] == WINDOWED_START_LINES[0], "debug.txt does not begin with "
+              "the started line: %r" % lines[:1])
+        check(lines[-1] == BPP_FAILED_LINE, "debug.txt ends with %r" % lines[-1:])
+        say("  debug.txt ends with the BPP_FAILED line; exit code 255")
+    finally:
+        if game:
+            game.stop()
+        wine.shutdown(display)
+        display.stop()
+
+
+def scenario_sdl(args, _wine):
+    images = os.path.join(args.native, "Images")
+    title = expected_title(args.native, images, args.out)
+    display = Display(24, log=os.path.join(args.out, "xvfb-sdl.log"))
+    game = None
+    try:
+        run_dir = fresh_run_dir(args.out, "sdl", os.path.join(args.native, "muffins"), images)
+        env = display.env()
+        for name in [key for key in env if key.startswith("TOLVO_")]:
+            del env[name]
+        env.update({"TOLVO_HOST": "sdl", "TOLVO_SCALE": "1", "SDL_AUDIODRIVER": "dummy"})
+        game = Process([os.path.join(run_dir, "muffins")], cwd=run_dir, env=env,
+                       log=os.path.join(args.out, "sdl.log"))
+        window = display.find_window("the SDL window", 30, min_width=VIEW_WIDTH - 10,
+                                     min_height=VIEW_HEIGHT - 10)
+        say("  window %s, %dx%d at (%d,%d)" % (window["id"], window["width"], window["height"],
+                                               window["x"], window["y"]))
+        time.sleep(2.0)
+        check(game.poll() is None, "the game ended on its own (code %s)" % game.poll())
+        check_start_lines(os.path.join(run_dir, "debug.txt"))
+        check_title(display, window, title, args.out, "sdl-title")
+        display.focus(window)
+        display.tap("Escape")
+        code = game.wait(20)
+        check(code == 0, "exit code %d after Escape, expected 0" % code)
+        say("  Escape ended the game with exit code 0")
+    finally:
+        if game:
+            game.stop()
+        display.stop()
+
+
+SCENARIOS = [("wine16", scenario_wine16), ("wine24", scenario_wine24), ("sdl", scenario_sdl)]
+
+
+def main():
+    # Stopped from outside (a time limit): still end every process this run started.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(124))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--native", default="build")
+    parser.add_argument("--windows", default="build-windows")
+    parser.add_argument("--out", default="build/e2e")
+    parser.add_argument("--only", action="append", choices=[name for name, _ in SCENARIOS])
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+    wine = Wine(args.windows)
+
+    failed = []
+    started = time.monotonic()
+    for name, run in SCENARIOS:
+        if args.only and name not in args.only:
+            continue
+        say("%s ..." % name)
+        begun = time.monotonic()
+        try:
+            run(args, wine)
+            say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
+        except Failure as failure:
+            say("%s: FAIL: %s" % (name, failure))
+            failed.append(name)
+    say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
+                         time.monotonic() - started))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
