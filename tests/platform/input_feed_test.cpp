@@ -233,3 +233,36 @@ TEST_F(InputFeed, CaptureWritesTheClientAreaOfEveryKthFrame) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Environment, DesktopSettingsAreReadAndBadOnesIgnored) {
+    struct Case {
+        const char* desktop;
+        const char* format;
+        int width, height, depth;
+        bool rgb555;
+    };
+    const Case cases[] = {
+        {"800x600x32", "555", 800, 600, 32, true},    {"", "565", 1024, 768, 16, false},
+        {"800x600", "", 1024, 768, 16, false},        {"800x600x16x2", "444", 1024, 768, 16, false},
+        {"-5x600x16", nullptr, 1024, 768, 16, false},
+    };
+    for (const Case& c : cases) {
+        setenv("TOLVO_DESKTOP", c.desktop, 1);
+        if (c.format) {
+            setenv("TOLVO_PIXEL_FORMAT", c.format, 1);
+        } else {
+            unsetenv("TOLVO_PIXEL_FORMAT");
+        }
+        headless::Desktop desktop = headless::DesktopFromEnvironment();
+        EXPECT_EQ(desktop.width, c.width) << c.desktop;
+        EXPECT_EQ(desktop.height, c.height) << c.desktop;
+        EXPECT_EQ(desktop.bitsPerPixel, c.depth) << c.desktop;
+        EXPECT_EQ(desktop.rgb555, c.rgb555) << c.desktop;
+    }
+    unsetenv("TOLVO_DESKTOP");
+    unsetenv("TOLVO_PIXEL_FORMAT");
+}
+
+} // namespace
