@@ -8,6 +8,8 @@
 #include <png.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -35,8 +37,9 @@ LRESULT CALLBACK FeedProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Unique per process: several build folders may run these tests at once.
 std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + "tolvo-platform-" + name;
+    return ::testing::TempDir() + "tolvo-platform-" + std::to_string(getpid()) + "-" + name;
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
@@ -127,6 +130,7 @@ TEST_F(InputFeed, ScriptEventsArriveBeforeTheirFrame) {
                                        {5, WM_CLOSE, 0}};
     EXPECT_EQ(delivered, expected);
     EXPECT_FALSE(headless::PlayScript(TempPath("no-such-script.txt")));
+    std::remove(path.c_str());
 }
 
 TEST_F(InputFeed, FrameLimitClosesTheWindowBeforeTheNextFrame) {
@@ -162,6 +166,7 @@ TEST_F(InputFeed, RecordingReplaysToTheSameEvents) {
     ASSERT_TRUE(headless::PlayScript(path));
     Run(100);
     EXPECT_EQ(delivered, first);
+    std::remove(path.c_str());
 }
 
 // Reads a PNG back: width, height and the RGB of pixel (x, y).
@@ -188,8 +193,6 @@ TEST_F(InputFeed, CaptureWritesTheClientAreaOfEveryKthFrame) {
     headless::Reset();
     Start();
     std::string folder = TempPath("capture");
-    std::remove((folder + "/frame-000002.png").c_str());
-    std::remove((folder + "/frame-000003.png").c_str());
     ASSERT_TRUE(headless::CaptureFrames(folder, 2));
     LPDIRECTDRAW directDraw = nullptr;
     ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
@@ -230,6 +233,7 @@ TEST_F(InputFeed, CaptureWritesTheClientAreaOfEveryKthFrame) {
     if (odd) {
         std::fclose(odd);
     }
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
