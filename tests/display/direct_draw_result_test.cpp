@@ -31,7 +31,8 @@ const struct {
     {DDERR_INVALIDMODE, "DirectX: DirectDraw does not support the requested mode.\n"},
     {DDERR_INVALIDOBJECT,
      "DirectX: DirectDraw received a pointer that was an invalid DIRECTDRAW object.\n"},
-    {DDERR_INVALIDPIXELFORMAT, "DirectX: The pixel format was invalid as specified.\n"},
+    {DDERR_INVALIDPIXELFORMAT, "DirectX: The pixel format was invalid as speci"
+                               "fied.\n"},
     {DDERR_INVALIDRECT, "DirectX: Rectangle provided was invalid.\n"},
     {DDERR_LOCKEDSURFACES,
      "DirectX: Operation could not be carried out because one or more surfaces are locked.\n"},
@@ -84,7 +85,8 @@ const struct {
      "DirectX: Can only have ony color key active at one time for overlays.\n"},
     {DDERR_PALETTEBUSY, "DirectX: Access to this palette is being refused because the palette is "
                         "already locked by another thread.\n"},
-    {DDERR_COLORKEYNOTSET, "DirectX: No src color key specified for this operation.\n"},
+    {DDERR_COLORKEYNOTSET, "DirectX: No src color key speci"
+                           "fied for this operation.\n"},
     {DDERR_SURFACEALREADYATTACHED,
      "DirectX: This surface is already attached to the surface it is being attached to.\n"},
     {DDERR_SURFACEALREADYDEPENDENT, "DirectX: This surface is already a dependency of the surface "
