@@ -29,6 +29,9 @@ struct SystemAllocations {
     ~SystemAllocations() {
         __lsan_enable();
     }
+#else
+    // Not trivial, so a scope that only holds one is not an unused variable.
+    SystemAllocations() {}
 #endif
 };
 
