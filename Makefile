@@ -56,8 +56,17 @@ e2e:
 bench:
 	@echo "bench: not built yet."
 
+# libFuzzer targets (clang, ASan + UBSan) in build-fuzz/, FUZZ_SECONDS per target; any
+# crashing input is kept under tests/fuzz/regressions/ and replayed by make test.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD   := build-fuzz
 fuzz:
-	@echo "fuzz: not built yet."
+	@$(DEPS) build art test fuzz
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_SANITIZE=ON -DTOLVO_FUZZ=ON \
+		-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_tiff fuzz_text art image_tool_pictures
+	@tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 soak:
 	@echo "soak: not built yet."

@@ -1,0 +1,46 @@
+#!/bin/sh
+# Runs each fuzz target for a bounded time on its seed corpus and keeps any input that
+# crashes under tests/fuzz/regressions/, where make test replays it from then on.
+# Usage: run_fuzz.sh BUILD_DIR SECONDS_PER_TARGET
+set -e
+build=$1
+seconds=${2:-60}
+here=$(cd "$(dirname "$0")" && pwd)
+[ -x "$build/fuzz/fuzz_tiff" ] && [ -x "$build/fuzz/fuzz_text" ] ||
+    { echo "run_fuzz: build fuzz_tiff and fuzz_text in $build first" >&2; exit 2; }
+
+"$here/make_seed_corpus.sh" "$build"
+
+failed=0
+for target in tiff text; do
+    work=$build/fuzz/work/$target
+    artifacts=$build/fuzz/artifacts/$target
+    log=$build/fuzz/$target.log
+    mkdir -p "$work" "$artifacts"
+    options="-max_total_time=$seconds -print_final_stats=1 -close_fd_mask=3 -timeout=60"
+    options="$options -artifact_prefix=$artifacts/"
+    if [ "$target" = tiff ]; then
+        # Pictures up to the reader's largest side allocate about 1.6 GB.
+        options="$options -max_len=16384 -rss_limit_mb=4096 -dict=$here/tiff.dict"
+    fi
+    echo "fuzz_$target: $seconds s ..."
+    status=0
+    # shellcheck disable=SC2086
+    "$build/fuzz/fuzz_$target" $options "$work" "$build/fuzz/seed/$target" >"$log" 2>&1 ||
+        status=$?
+    grep -E '^#[0-9]+ +DONE' "$log" | tail -1 | sed "s/^/fuzz_$target: /" || true
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" |
+        sed "s/^/fuzz_$target: /" || true
+    if [ "$status" != 0 ]; then
+        failed=1
+        echo "fuzz_$target: FAILED (status $status); log: $log" >&2
+        grep -E 'ERROR|runtime error|SUMMARY|text fuzz' "$log" | head -5 >&2 || true
+        for found in "$artifacts"/*; do
+            [ -f "$found" ] || continue
+            kept=$here/regressions/$target/$(basename "$found")
+            cp "$found" "$kept"
+            echo "fuzz_$target: kept $kept (replayed by make test)" >&2
+        done
+    fi
+done
+exit $failed
