@@ -4,6 +4,8 @@ milk, swinging a rolling pin and the knock-down."""
 import functools
 import math
 
+import numpy as np
+
 from .canvas import INK, ground, mirror
 from .kid import MILK, carton_shape, default_pose, pin_shape, polar, render
 
@@ -25,8 +27,15 @@ def walk_pose(k):
     return default_pose(legs=legs, arms=arms, lean=4.0)
 
 
+# The hero is knocked down to y 240 on the first frame of every run and keeps that
+# height for the rest of it, so every picture drawn at the hero's y carries 40
+# empty rows on top: the feet then meet the floor line at 430.
+PLAY_TOP_MARGIN = 40
+
+
 def hero_frame(pose, width=70, height=150, extra=None):
-    return ground(render(width, height, pose, extra=extra).hard())
+    pic = ground(render(width, height, pose, extra=extra).hard())
+    return np.concatenate([np.zeros((PLAY_TOP_MARGIN,) + pic.shape[1:], pic.dtype), pic])
 
 
 @functools.lru_cache(None)
