@@ -68,8 +68,16 @@ fuzz:
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_tiff fuzz_text art image_tool_pictures
 	@tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# A million frames of seeded random input on the headless host, unpaced, with 200 or
+# more restarts: trace values in range, flat resident size, exit code 0.
+SOAK_FRAMES ?= 1000000
+SOAK_SEED   ?= 1
 soak:
-	@echo "soak: not built yet."
+	@$(DEPS) build art
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
+	@/usr/bin/python3 tests/soak/soak.py --program $(BUILD)/muffins --images $(BUILD)/Images \
+		--frames $(SOAK_FRAMES) --seed $(SOAK_SEED) --min-restarts 200 --rss-growth-mb 8
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
