@@ -89,11 +89,11 @@ class Display:
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=self.log,
             stderr=subprocess.STDOUT, start_new_session=True)
         os.close(write_end)
-        try:
-            ready, _, _ = select.select([read_end], [], [], 20)
-            number = os.read(read_end, 64).decode().strip() if ready else ""
-        finally:
-            os.close(read_end)
+        # The read end stays open while the server runs: Xvfb may write its number
+        # again later, and a write to a closed pipe is fatal to it.
+        self.number_pipe = read_end
+        ready, _, _ = select.select([read_end], [], [], 20)
+        number = os.read(read_end, 64).decode().strip().split("\n")[0] if ready else ""
         if not number:
             self.stop()
             raise Failure("Xvfb did not start (depth %d)" % depth)
@@ -116,6 +116,7 @@ class Display:
 
     def windows(self):
         """Every window as a dict: id, name, class, width, height, x, y (on the screen)."""
+        check(self.proc.poll() is None, "Xvfb %s ended (see its log)" % self.name)
         _, out = self.run(["xwininfo", "-root", "-tree"])
         found = []
         pattern = re.compile(r'^\s*(0x[0-9a-f]+) (.*?): \((.*?)\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
@@ -188,5 +189,8 @@ class Display:
                     self.proc.wait(timeout=5)
                 except (ProcessLookupError, subprocess.TimeoutExpired):
                     pass
+        if self.number_pipe is not None:
+            os.close(self.number_pipe)
+            self.number_pipe = None
         if self.log is not subprocess.DEVNULL:
             self.log.close()
