@@ -358,6 +358,8 @@ def main():
     parser.add_argument("--out", default="build/e2e")
     parser.add_argument("--only", action="append", choices=[name for name, _ in SCENARIOS])
     args = parser.parse_args()
+    args.native, args.windows, args.out = (os.path.abspath(path) for path in
+                                           (args.native, args.windows, args.out))
     os.makedirs(args.out, exist_ok=True)
     wine = Wine(args.windows)
 
@@ -371,7 +373,7 @@ def main():
         try:
             run(args, wine)
             say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
-        except Failure as failure:
+        except (Failure, OSError, ValueError, KeyError) as failure:
             say("%s: FAIL: %s" % (name, failure))
             failed.append(name)
     say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
