@@ -2,6 +2,8 @@
 // pixels, rectangles, clearing, and the clip rectangle.
 #include "engine/display/windows_dx.h"
 
+#include "engine/display/draw_rows.h"
+
 #include "engine/image/pixel_format.h"
 
 #include <algorithm>
@@ -11,6 +13,12 @@ namespace {
 
 const uint16_t* SourcePixels(const Image& image) {
     return reinterpret_cast<const uint16_t*>(image.pixels);
+}
+
+// The display's colour masks, for the blends (what each does is in draw_rows.cpp).
+DrawMasks BlendMasks() {
+    return {uint16_t(pixelFormat.redMask), uint16_t(pixelFormat.greenMask),
+            uint16_t(pixelFormat.blueMask)};
 }
 
 } // namespace
@@ -105,9 +113,7 @@ int32_t WindowsDX::DrawKeyed(int32_t x, int32_t y, const Image& image) {
     uint16_t* destination = pixels + span.destination;
     const uint16_t* source = SourcePixels(image) + span.source;
     for (int32_t row = 0; row < span.height; ++row) {
-        // Written as a select so the compiler can vectorise it.
-        for (int32_t i = 0; i < span.width; ++i)
-            destination[i] = source[i] != 0 ? source[i] : destination[i];
+        DRAW_ROWS_FAST.keyed(destination, source, span.width);
         destination += width;
         source += image.width;
     }
@@ -118,25 +124,12 @@ int32_t WindowsDX::DrawAlpha(int32_t x, int32_t y, const Image& image) {
     Span span;
     if (!CanDraw(image) || image.alpha == nullptr || !ClipImage(x, y, image, span))
         return 1;
-    const uint32_t redMask = uint32_t(pixelFormat.redMask);
-    const uint32_t greenMask = uint32_t(pixelFormat.greenMask);
-    const uint32_t blueMask = uint32_t(pixelFormat.blueMask);
+    const DrawMasks masks = BlendMasks();
     uint16_t* destination = pixels + span.destination;
     const uint16_t* source = SourcePixels(image) + span.source;
     const uint8_t* alpha = image.alpha + span.source;
     for (int32_t row = 0; row < span.height; ++row) {
-        for (int32_t i = 0; i < span.width; ++i) {
-            // Each field of the destination keeps a / 256 of itself; the source colours
-            // are already weighted by their opacity. Alpha 255 leaves the pixel alone
-            // (written as a select so the loop vectorises).
-            uint32_t a = alpha[i];
-            uint32_t d = destination[i];
-            uint32_t blue = ((d & blueMask) * a) >> 8;
-            uint32_t green = (((d & greenMask) * a) >> 8) & greenMask;
-            uint32_t red = (((d & redMask) * a) >> 8) & redMask;
-            uint16_t blended = uint16_t((blue | green | red) + source[i]);
-            destination[i] = a == 255 ? uint16_t(d) : blended;
-        }
+        DRAW_ROWS_FAST.alpha(destination, source, alpha, span.width, masks);
         destination += width;
         source += image.width;
         alpha += image.width;
@@ -148,24 +141,12 @@ int32_t WindowsDX::DrawAdditive(int32_t x, int32_t y, const Image& image) {
     Span span;
     if (!CanDraw(image) || image.alpha == nullptr || !ClipImage(x, y, image, span))
         return 1;
-    const uint32_t redMask = uint32_t(pixelFormat.redMask);
-    const uint32_t greenMask = uint32_t(pixelFormat.greenMask);
-    const uint32_t blueMask = uint32_t(pixelFormat.blueMask);
+    const DrawMasks masks = BlendMasks();
     uint16_t* destination = pixels + span.destination;
     const uint16_t* source = SourcePixels(image) + span.source;
     const uint8_t* alpha = image.alpha + span.source;
     for (int32_t row = 0; row < span.height; ++row) {
-        for (int32_t i = 0; i < span.width; ++i) {
-            // Field by field, each saturating at its mask; alpha 255 and source 0 leave
-            // the pixel alone.
-            uint32_t s = source[i];
-            uint32_t d = destination[i];
-            uint32_t red = std::min((s & redMask) + (d & redMask), redMask);
-            uint32_t green = std::min((s & greenMask) + (d & greenMask), greenMask);
-            uint32_t blue = std::min((s & blueMask) + (d & blueMask), blueMask);
-            bool keep = alpha[i] == 255 || s == 0;
-            destination[i] = keep ? uint16_t(d) : uint16_t(red | green | blue);
-        }
+        DRAW_ROWS_FAST.additive(destination, source, alpha, span.width, masks);
         destination += width;
         source += image.width;
         alpha += image.width;
