@@ -4,6 +4,11 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -86,6 +91,84 @@ void RotatePlane(const T* source, int sw, int sh, T* destination, int dw, int dh
         x -= dy;
         y += dx;
     }
+}
+
+// One channel of the 24 to 16-bit conversion: its top `width` bits moved to `shift`.
+uint32_t Channel(uint32_t value, int32_t width, int32_t shift) {
+    return ((value << width) >> 8) << shift;
+}
+
+void ConvertWordsPortable(const uint8_t* rgb, uint16_t* words, size_t count, const PixelFormat& f) {
+    for (size_t i = 0; i < count; ++i, rgb += 3) {
+        // Each channel keeps its top bits; no rounding.
+        words[i] = static_cast<uint16_t>(Channel(rgb[0], f.redWidth, f.redShift) |
+                                         Channel(rgb[1], f.greenWidth, f.greenShift) |
+                                         Channel(rgb[2], f.blueWidth, f.blueShift));
+    }
+}
+
+#if defined(__SSE2__)
+// A channel's byte sits at bit 8 * index of a pixel read as a 32-bit word; keeping its
+// top `width` bits and moving them to `shift` is one mask and one shift either way.
+struct ChannelMove {
+    __m128i mask, left, right;
+    ChannelMove(int32_t index, int32_t width, int32_t shift) {
+        const int32_t from = 8 * index + 8 - width; // lowest kept bit in the word
+        const uint32_t kept = width > 0 ? ((0xFFu >> (8 - width)) << from) : 0;
+        mask = _mm_set1_epi32(static_cast<int32_t>(kept));
+        left = _mm_cvtsi32_si128(shift > from ? shift - from : 0);
+        right = _mm_cvtsi32_si128(from > shift ? from - shift : 0);
+    }
+    __m128i Apply(__m128i pixels) const {
+        return _mm_sll_epi32(_mm_srl_epi32(_mm_and_si128(pixels, mask), right), left);
+    }
+};
+
+// Four pixels as 32-bit lanes (red in the low byte); the fourth byte of each lane
+// belongs to the next pixel and is masked away.
+__m128i FourPixels(const uint8_t* rgb) {
+    uint32_t lanes[4];
+    for (int k = 0; k < 4; ++k) {
+        std::memcpy(&lanes[k], rgb + 3 * k, 4);
+    }
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes));
+}
+
+// Eight pixels a step. Each 4-byte read may take one byte past its pixel, so the last
+// step leaves a pixel to the portable loop rather than read past the plane.
+void ConvertWordsSse2(const uint8_t* rgb, uint16_t* words, size_t count, const PixelFormat& f) {
+    const ChannelMove red(0, f.redWidth, f.redShift);
+    const ChannelMove green(1, f.greenWidth, f.greenShift);
+    const ChannelMove blue(2, f.blueWidth, f.blueShift);
+    size_t i = 0;
+    for (; i + 9 <= count; i += 8, rgb += 24) {
+        __m128i low = FourPixels(rgb);
+        __m128i high = FourPixels(rgb + 12);
+        low = _mm_or_si128(_mm_or_si128(red.Apply(low), green.Apply(low)), blue.Apply(low));
+        high = _mm_or_si128(_mm_or_si128(red.Apply(high), green.Apply(high)), blue.Apply(high));
+        // Sign-extend the 16-bit results so the saturating pack keeps them as they are.
+        low = _mm_srai_epi32(_mm_slli_epi32(low, 16), 16);
+        high = _mm_srai_epi32(_mm_slli_epi32(high, 16), 16);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(words + i), _mm_packs_epi32(low, high));
+    }
+    ConvertWordsPortable(rgb, words + i, count - i, f);
+}
+#endif
+
+// Channels wider than 8 bits, or reaching past bit 15, are left to the portable loop,
+// whose arithmetic they need.
+void ConvertToWords(const uint8_t* rgb, uint16_t* words, size_t count, const PixelFormat& f) {
+#if defined(__SSE2__)
+    const bool fits = f.redWidth <= 8 && f.greenWidth <= 8 && f.blueWidth <= 8 && f.redWidth >= 0 &&
+                      f.greenWidth >= 0 && f.blueWidth >= 0 && f.redShift >= 0 &&
+                      f.greenShift >= 0 && f.blueShift >= 0 && f.redShift + f.redWidth <= 16 &&
+                      f.greenShift + f.greenWidth <= 16 && f.blueShift + f.blueWidth <= 16;
+    if (fits) {
+        ConvertWordsSse2(rgb, words, count, f);
+        return;
+    }
+#endif
+    ConvertWordsPortable(rgb, words, count, f);
 }
 
 } // namespace
@@ -182,14 +265,7 @@ void Image::ConvertDepth(int targetFlags) {
         const size_t count = PlaneBytes(width, height, 1);
         uint8_t* plane = new uint8_t[count * ((targetFlags & IMG_PIXELALPHA) ? 3 : 2)];
         uint16_t* words = reinterpret_cast<uint16_t*>(plane);
-        const PixelFormat& f = pixelFormat;
-        const uint8_t* rgb = pixels;
-        for (size_t i = 0; i < count; ++i, rgb += 3) {
-            // Each channel keeps its top bits; no rounding.
-            words[i] = static_cast<uint16_t>((((rgb[0] << f.redWidth) >> 8) << f.redShift) |
-                                             (((rgb[1] << f.greenWidth) >> 8) << f.greenShift) |
-                                             (((rgb[2] << f.blueWidth) >> 8) << f.blueShift));
-        }
+        ConvertToWords(pixels, words, count, pixelFormat);
         delete[] pixels;
         pixels = plane;
     }
@@ -216,12 +292,9 @@ void Image::MakeColorKey() {
         const size_t count = PlaneBytes(width, height, 1);
         for (size_t i = 0; i < count; ++i) {
             // Opaque black moves to 1 so that only transparent pixels carry the key 0.
-            if (words[i] == 0) {
-                words[i] = 1;
-            }
-            if (alpha[i] == 0) {
-                words[i] = 0;
-            }
+            // Written as selects so the loop vectorises.
+            const uint16_t word = words[i] == 0 ? uint16_t(1) : words[i];
+            words[i] = alpha[i] == 0 ? uint16_t(0) : word;
         }
     }
     delete[] alpha;
