@@ -42,6 +42,9 @@ const char* const MSG_AUTOCREATE_WARNING =
     "File::Open: (Warning only) FILE_AUTOCREATE has no meaning when using FILE_READ without "
     "FILE_APPEND or FILE_WRITE.\n";
 
+// Bytes of the stream buffer of a file opened for reading only.
+const size_t FILE_READ_BUFFER = 64 * 1024;
+
 [[noreturn]] void Fail(const char* message) {
     debugLog.Write(message);
     FatalExit();
@@ -172,6 +175,11 @@ int File::Open(const char* fileName, int openFlags) {
     stream = OpenHostFile(name, mode);
     if (!stream) {
         Fail(MSG_OPEN_FAILED);
+    }
+    // Pictures are read in rows of a few kilobytes: a large buffer turns hundreds of
+    // system calls per file into a few dozen. Only the buffering changes.
+    if ((openFlags & FILE_READ) && !(openFlags & FILE_WRITE)) {
+        std::setvbuf(stream, nullptr, _IOFBF, FILE_READ_BUFFER);
     }
     return FILE_OK;
 }

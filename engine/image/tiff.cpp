@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,51 @@ const int ENTRY_BYTES = 12;
 
 int32_t ClampToInt32(int64_t v) {
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
+}
+
+// Bytes of 8-bit RGB rows fetched by one Read.
+const int64_t RGB_ROWS_BYTES = 256 * 1024;
+
+// 8-bit RGB rows lie back to back in the file exactly as the plane holds them (with an
+// alpha sample, one byte more a pixel): many rows come in one Read, straight into the
+// plane when there is no alpha. A zero byte gives a zero sample, and the planes start
+// zeroed, so rows a short read does not reach stay black either way; reading stops
+// after the first short read, as row by row.
+void ReadRgbRows(File& file, Image& image, int64_t bytesPerRow, int64_t firstRow, int64_t lastRow,
+                 bool withAlpha, std::vector<uint8_t>& buffer) {
+    const int64_t width = image.width;
+    const int64_t rowsPerRead = std::max<int64_t>(1, RGB_ROWS_BYTES / bytesPerRow);
+    for (int64_t row = firstRow; row <= lastRow; row += rowsPerRead) {
+        const int64_t rows = std::min(rowsPerRead, lastRow - row + 1);
+        const size_t bytes = static_cast<size_t>(rows * bytesPerRow);
+        uint8_t* target = image.pixels + row * width * 3;
+        if (withAlpha) {
+            if (buffer.size() < bytes) {
+                buffer.resize(bytes);
+            }
+            std::memset(buffer.data(), 0, bytes);
+            target = buffer.data();
+        }
+        const int result = file.Read(static_cast<int>(bytes), target);
+        if (withAlpha) {
+            const uint8_t* in = buffer.data();
+            uint8_t* rgb = image.pixels + row * width * 3;
+            uint8_t* alpha = image.alpha + row * width;
+            const int64_t count = rows * width;
+            // Four bytes a pixel are stored; the next pixel overwrites the fourth.
+            for (int64_t x = 0; x + 1 < count; ++x, in += 4, rgb += 3) {
+                std::memcpy(rgb, in, 4);
+                alpha[x] = in[3];
+            }
+            if (count > 0) {
+                std::memcpy(rgb, in, 3);
+                alpha[count - 1] = in[3];
+            }
+        }
+        if (result != FILE_OK) {
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -336,6 +382,11 @@ void Tiff::ReadStrip(uint32_t offset, int64_t firstRow) {
     if (firstRow > lastRow || SampleBytes() == 0) {
         return;
     }
+    if (mode == TIFF_RGB && SampleBytes() == 1 && bytesPerRow > 0 &&
+        bytesPerRow == RowInputBytes()) {
+        ReadRgbRows(*file, *image, bytesPerRow, firstRow, lastRow, extraSamples == 1, bitBuffer);
+        return;
+    }
     const int64_t input = static_cast<int64_t>(rowBuffer.size());
     const int64_t readBytes = std::min<int64_t>(bytesPerRow, input);
     for (int64_t row = firstRow; row <= lastRow; ++row) {
@@ -380,6 +431,20 @@ void Tiff::ConvertRow(int64_t row) {
     }
     uint8_t* alphaRow = image->alpha + row * width;
     const bool withAlpha = extraSamples == 1;
+    if (sampleBytes == 1) {
+        // The common 8-bit case: samples are stored as the plane wants them.
+        if (!withAlpha) {
+            std::memcpy(rgb, in, static_cast<size_t>(width) * 3);
+            return;
+        }
+        for (int x = 0; x < width; ++x, rgb += 3, in += 4) {
+            rgb[0] = in[0];
+            rgb[1] = in[1];
+            rgb[2] = in[2];
+            alphaRow[x] = in[3];
+        }
+        return;
+    }
     for (int x = 0; x < width; ++x, rgb += 3) {
         rgb[0] = in[top];
         rgb[1] = in[sampleBytes + top];
