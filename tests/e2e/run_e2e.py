@@ -158,6 +158,7 @@ class Wine:
                     "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"})
         for name in [key for key in env if key.startswith("TOLVO_")]:
             del env[name]
+        env.setdefault("HOME", os.path.dirname(self.prefix))  # CI shells may have none
         env.update(extra or {})
         return env
 
