@@ -11,9 +11,10 @@ CMAKE_FLAGS ?=
 
 all: build
 
+# Everything, tests included, in build/.
 build:
-	@$(DEPS) build art
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+	@$(DEPS) build art test
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_TESTS=ON $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Sanitizer build of everything, then every test (unit, scenario and end-to-end on the headless host).
@@ -23,11 +24,23 @@ test:
 	@cmake --build $(TESTDIR) -j $(JOBS)
 	@cd $(TESTDIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
-play: build
-	@echo "play: not built yet (the game arrives with the engine display and game issues)."
+# Only what playing needs, the game and its art, so a new machine gets no test packages.
+define build_game
+	@$(DEPS) build art play
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
+endef
 
-demo: build
-	@echo "demo: not built yet."
+# The game in a window at 60 frames a second; with no display, the demo played headless
+# and written to build/demo/ (demo.gif and contact-sheet.png).
+play:
+	$(build_game)
+	@tools/demo/play.sh $(BUILD) play
+
+# The built-in demo in a window as an attract mode (headless without a display, as play).
+demo:
+	$(build_game)
+	@tools/demo/play.sh $(BUILD) demo
 
 # muffins.exe cross-built with mingw-w64 (static runtime, windowed entry), Images/ beside it.
 windows:
@@ -53,8 +66,15 @@ e2e:
 	@timeout -k 20 1200 /usr/bin/python3 tests/e2e/run_e2e.py \
 		--native $(BUILD) --windows build-windows --out $(BUILD)/e2e
 
+# Release build of the engine, the game and tolvo-bench (Google Benchmark, SDL2, pixman,
+# libtiff); prints each goal's ratio and writes build/bench/report.json.
 bench:
-	@echo "bench: not built yet."
+	@$(DEPS) build art bench
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target tolvo-bench muffins art
+	@mkdir -p $(BUILD)/bench
+	@cd build-bench && ./tolvo-bench --images Images --muffins ./muffins \
+		--json $(CURDIR)/$(BUILD)/bench/report.json $(BENCH_FLAGS)
 
 # libFuzzer targets (clang, ASan + UBSan) in build-fuzz/, FUZZ_SECONDS per target; any
 # crashing input is kept under tests/fuzz/regressions/ and replayed by make test.
