@@ -119,7 +119,11 @@ class SdlHost : public subset::Host {
                         usable.h >= 2 * height;
             scale = room ? 2 : 1;
         }
-        const char* title = info.title.empty() ? "Tolvo" : info.title.c_str();
+        // An untitled window (the engine's is, as on Windows) takes TOLVO_TITLE when set.
+        const char* named = std::getenv("TOLVO_TITLE");
+        const char* title = !info.title.empty() ? info.title.c_str()
+                            : named && *named   ? named
+                                                : "Tolvo";
         Uint32 flags = SDL_WINDOW_SHOWN | (info.popup ? SDL_WINDOW_BORDERLESS : 0);
         window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                   width * scale, height * scale, flags);
