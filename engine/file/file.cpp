@@ -64,6 +64,24 @@ bool NameFits(const char* name) {
     return true;
 }
 
+// The mode a read-only request ends with: "rb" or "rt". A request with both or neither
+// access mode, or with FILE_NOTOPEN, is refused after the existence check; its probe is
+// plain "r", as Exists uses, and is closed again.
+const char* ReadOnlyMode(int openFlags) {
+    const bool random = (openFlags & RANDOM) != 0;
+    const bool sequential = (openFlags & SEQUENTIAL) != 0;
+    if ((openFlags & FILE_NOTOPEN) || random == sequential) {
+        return "r";
+    }
+    return random ? "rb" : "rt";
+}
+
+void CloseProbe(std::FILE* probe) {
+    if (probe) {
+        std::fclose(probe);
+    }
+}
+
 bool IsSpaceOrTab(char c) {
     return c == ' ' || c == '\t';
 }
@@ -82,6 +100,7 @@ File::~File() {
 
 int File::Open(const char* fileName, int openFlags) {
     char newMode[4] = {};
+    std::FILE* probe = nullptr; // a read-only request's stream, opened by its existence check
     if (openFlags & FILE_APPEND) {
         if (openFlags & FILE_READ) {
             Fail(MSG_APPEND_AND_READ);
@@ -129,7 +148,10 @@ int File::Open(const char* fileName, int openFlags) {
             if (!NameFits(fileName)) {
                 return FILE_NOTFOUND;
             }
-            if (Exists(fileName) == FILE_NOTFOUND) {
+            // The existence check opens the file in the mode the stream will use, and
+            // that stream is kept: one open instead of two.
+            probe = OpenHostFile(fileName, ReadOnlyMode(openFlags));
+            if (!probe) {
                 debugLog.Write(MSG_MISSING_READ);
                 return FILE_NOTFOUND;
             }
@@ -151,20 +173,24 @@ int File::Open(const char* fileName, int openFlags) {
     }
 
     if (openFlags & FILE_NOTOPEN) {
+        CloseProbe(probe);
         Fail(MSG_NOTOPEN_REQUESTED);
     }
 
     bool random = (openFlags & RANDOM) != 0;
     bool sequential = (openFlags & SEQUENTIAL) != 0;
     if (random && sequential) {
+        CloseProbe(probe);
         Fail(MSG_BOTH_ACCESS_MODES);
     }
     if (!random && !sequential) {
+        CloseProbe(probe);
         Fail(MSG_NO_ACCESS_MODE);
     }
     std::strcat(newMode, random ? "b" : "t");
 
     if (!NameFits(fileName)) {
+        CloseProbe(probe);
         return FILE_NOTFOUND;
     }
     // Callers never reopen an open File; should one, the earlier stream is not leaked.
@@ -172,7 +198,8 @@ int File::Open(const char* fileName, int openFlags) {
     std::strcpy(name, fileName);
     std::strcpy(mode, newMode);
     flags = openFlags;
-    stream = OpenHostFile(name, mode);
+    // The probe was opened in exactly this mode (ReadOnlyMode of a valid request).
+    stream = probe ? probe : OpenHostFile(name, mode);
     if (!stream) {
         Fail(MSG_OPEN_FAILED);
     }

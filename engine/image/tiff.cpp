@@ -48,49 +48,56 @@ int32_t ClampToInt32(int64_t v) {
     return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(v, INT32_MIN), INT32_MAX));
 }
 
-// Bytes of 8-bit RGB rows fetched by one Read.
+// Bytes of each end of a file kept in memory; a file of up to twice this is read whole.
+// Writers put the header first and the directory either first or last.
+const int64_t TIFF_END_BYTES = 128 * 1024;
+// Bytes of 8-bit RGB rows read at a time from the stream.
 const int64_t RGB_ROWS_BYTES = 256 * 1024;
+// Largest single Read.
+const int64_t READ_LIMIT = 1 << 30;
 
-// 8-bit RGB rows lie back to back in the file exactly as the plane holds them (with an
-// alpha sample, one byte more a pixel): many rows come in one Read, straight into the
-// plane when there is no alpha. A zero byte gives a zero sample, and the planes start
-// zeroed, so rows a short read does not reach stay black either way; reading stops
-// after the first short read, as row by row.
-void ReadRgbRows(File& file, Image& image, int64_t bytesPerRow, int64_t firstRow, int64_t lastRow,
-                 bool withAlpha, std::vector<uint8_t>& buffer) {
-    const int64_t width = image.width;
-    const int64_t rowsPerRead = std::max<int64_t>(1, RGB_ROWS_BYTES / bytesPerRow);
-    for (int64_t row = firstRow; row <= lastRow; row += rowsPerRead) {
-        const int64_t rows = std::min(rowsPerRead, lastRow - row + 1);
-        const size_t bytes = static_cast<size_t>(rows * bytesPerRow);
-        uint8_t* target = image.pixels + row * width * 3;
-        if (withAlpha) {
-            if (buffer.size() < bytes) {
-                buffer.resize(bytes);
-            }
-            std::memset(buffer.data(), 0, bytes);
-            target = buffer.data();
-        }
-        const int result = file.Read(static_cast<int>(bytes), target);
-        if (withAlpha) {
-            const uint8_t* in = buffer.data();
-            uint8_t* rgb = image.pixels + row * width * 3;
-            uint8_t* alpha = image.alpha + row * width;
-            const int64_t count = rows * width;
-            // Four bytes a pixel are stored; the next pixel overwrites the fourth.
-            for (int64_t x = 0; x + 1 < count; ++x, in += 4, rgb += 3) {
-                std::memcpy(rgb, in, 4);
-                alpha[x] = in[3];
-            }
-            if (count > 0) {
-                std::memcpy(rgb, in, 3);
-                alpha[count - 1] = in[3];
-            }
-        }
-        if (result != FILE_OK) {
-            return;
-        }
+uint32_t Word(const uint8_t* bytes) {
+    uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
+}
+
+// Four-byte pixels to the plane's three colour bytes and the alpha plane.
+void SplitRgba(const uint8_t* in, uint8_t* rgb, uint8_t* alpha, int64_t count) {
+    int64_t x = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    // Four pixels a step as 32-bit words: three words of colour, one of alpha.
+    for (; x + 4 <= count; x += 4, in += 16, rgb += 12) {
+        const uint32_t p0 = Word(in);
+        const uint32_t p1 = Word(in + 4);
+        const uint32_t p2 = Word(in + 8);
+        const uint32_t p3 = Word(in + 12);
+        // Each word stored on its own: one 12-byte copy through the stack stalls.
+        const uint32_t w0 = (p0 & 0xFFFFFFu) | (p1 << 24);
+        const uint32_t w1 = ((p1 >> 8) & 0xFFFFu) | (p2 << 16);
+        const uint32_t w2 = ((p2 >> 16) & 0xFFu) | (p3 << 8);
+        std::memcpy(rgb, &w0, 4);
+        std::memcpy(rgb + 4, &w1, 4);
+        std::memcpy(rgb + 8, &w2, 4);
+        const uint32_t a = (p0 >> 24) | ((p1 >> 24) << 8) | ((p2 >> 24) << 16) | (p3 & 0xFF000000u);
+        std::memcpy(alpha + x, &a, 4);
     }
+#endif
+    for (; x < count; ++x, in += 4, rgb += 3) {
+        std::memcpy(rgb, in, 3);
+        alpha[x] = in[3];
+    }
+}
+
+// Rows a file does not supply come out black (and transparent).
+void ZeroRows(Image& image, int64_t firstRow, int64_t endRow) {
+    if (endRow <= firstRow) {
+        return;
+    }
+    const size_t pixels = static_cast<size_t>((endRow - firstRow) * image.width);
+    const size_t start = static_cast<size_t>(firstRow * image.width);
+    std::memset(image.pixels + start * 3, 0, pixels * 3);
+    std::memset(image.alpha + start, 0, pixels);
 }
 
 } // namespace
@@ -100,7 +107,8 @@ Tiff::Tiff()
       extraSamples(0), samples(0), bitsOffset(0), redBits(0), greenBits(0), blueBits(0),
       alphaBits(0), greyBits(0), photometric(0), strips(0), stripOffsets(0), stripByteCounts(0),
       rowsPerStrip(0), bitsPerPixel(0), bytesPerRow(0), file(nullptr), order(nullptr),
-      bigEndian(false), rowsPerStripSeen(false), bitsPerSampleSeen(false), fileSize(0) {}
+      bigEndian(false), rowsPerStripSeen(false), bitsPerSampleSeen(false), fileSize(0), fileRoom(0),
+      headBytes(0), tailStart(0), position(0), filledRows(0) {}
 
 Tiff::Tiff(Image* target) : Tiff() {
     image = target;
@@ -145,13 +153,14 @@ void Tiff::LoadTiff(const char* name, Image& target) {
     in.Seek(-2);
     fileSize = std::max<long>(in.Tell(), 0);
     in.Seek(-1);
+    FetchEnds();
 
     extraSamples = 0;
     width = 0;
     height = 0;
 
     uint16_t mark = 0;
-    in.ReadShort(&mark);
+    Take(&mark, 2);
     if (mark != 0x4949) {
         ops.SetByteOrder(1);
         bigEndian = true;
@@ -168,24 +177,88 @@ void Tiff::LoadTiff(const char* name, Image& target) {
     done = 1;
 }
 
+// Reads both ends of the file into memory, the whole file when it is small: a read or
+// two instead of a system call for every field. Should a read fail, every byte is
+// read from the stream instead.
+void Tiff::FetchEnds() {
+    position = 0;
+    const bool whole = fileSize <= 2 * TIFF_END_BYTES;
+    headBytes = whole ? fileSize : TIFF_END_BYTES;
+    tailStart = whole ? fileSize : fileSize - TIFF_END_BYTES;
+    const int64_t room = headBytes + (fileSize - tailStart);
+    if (room > fileRoom) {
+        fileBytes.reset(new uint8_t[static_cast<size_t>(room)]);
+        fileRoom = room;
+    }
+    bool fetched =
+        headBytes == 0 || file->Read(static_cast<int>(headBytes), fileBytes.get()) == FILE_OK;
+    if (fetched && tailStart < fileSize) {
+        fetched = file->Seek(static_cast<long>(tailStart)) == 0 &&
+                  file->Read(static_cast<int>(fileSize - tailStart), fileBytes.get() + headBytes) ==
+                      FILE_OK;
+    }
+    if (!fetched) {
+        headBytes = 0;
+        tailStart = fileSize;
+    }
+}
+
+// The next bytes when memory holds all of them, else null.
+const uint8_t* Tiff::InMemory(int64_t bytes) const {
+    if (position >= 0 && position + bytes <= headBytes) {
+        return fileBytes.get() + position;
+    }
+    if (position >= tailStart && position + bytes <= fileSize) {
+        return fileBytes.get() + headBytes + (position - tailStart);
+    }
+    return nullptr;
+}
+
+// Copies the next bytes into out and moves on; what lies past the end of the file
+// reads as zero. Returns the count of bytes the file supplied.
+int64_t Tiff::Take(void* out, int64_t bytes) {
+    const int64_t supplied = std::max<int64_t>(0, std::min(bytes, fileSize - position));
+    uint8_t* target = static_cast<uint8_t*>(out);
+    if (const uint8_t* held = InMemory(supplied)) {
+        if (supplied > 0) {
+            std::memcpy(target, held, static_cast<size_t>(supplied));
+        }
+    } else {
+        file->Seek(static_cast<long>(position));
+        int64_t got = 0;
+        while (got < supplied) {
+            const int64_t piece = std::min(supplied - got, READ_LIMIT);
+            if (file->Read(static_cast<int>(piece), target + got) != FILE_OK) {
+                break;
+            }
+            got += piece;
+        }
+        if (got < supplied) {
+            std::memset(target + got, 0, static_cast<size_t>(supplied - got));
+        }
+    }
+    if (supplied < bytes) {
+        std::memset(target + supplied, 0, static_cast<size_t>(bytes - supplied));
+    }
+    position += supplied;
+    return supplied;
+}
+
 uint16_t Tiff::ReadShort() {
     uint16_t raw = 0; // bytes past the end of the file read as zero
-    file->ReadShort(&raw);
+    Take(&raw, 2);
     return order->ReadUS(raw);
 }
 
 uint32_t Tiff::ReadLong() {
     uint32_t raw = 0;
-    file->ReadLong(&raw);
+    Take(&raw, 4);
     return order->ReadUL(raw);
 }
 
 void Tiff::SeekTo(int64_t offset) {
-    if (offset < 0 || offset >= fileSize) {
-        file->Seek(-2); // reads from here meet the end at once
-    } else {
-        file->Seek(static_cast<long>(offset));
-    }
+    // Reads from past the end meet the end at once.
+    position = (offset < 0 || offset >= fileSize) ? fileSize : offset;
 }
 
 void Tiff::CheckSize() {
@@ -196,7 +269,7 @@ void Tiff::CheckSize() {
 
 void Tiff::ReadIfd() {
     const int64_t count = ReadShort();
-    const int64_t room = std::max<int64_t>(fileSize - file->Tell(), 0) / ENTRY_BYTES;
+    const int64_t room = std::max<int64_t>(fileSize - position, 0) / ENTRY_BYTES;
     for (int64_t i = 0; i < std::min(count, room); ++i) {
         ReadEntry();
     }
@@ -210,13 +283,13 @@ void Tiff::ReadIfd() {
     }
 
     if (mode == TIFF_RGB) {
-        const long back = file->Tell();
+        const int64_t back = position;
         SeekTo(static_cast<uint32_t>(bitsOffset));
         redBits = ReadShort();
         greenBits = ReadShort();
         blueBits = ReadShort();
         alphaBits = extraSamples == 1 ? ReadShort() : 0;
-        file->Seek(back);
+        position = back;
         imageFlags = extraSamples == 1 ? (IMG_24BIT | IMG_ALPHA) : IMG_24BIT;
         bitsPerPixel = redBits + greenBits + blueBits + alphaBits;
     } else if (mode == TIFF_BILEVEL || mode == TIFF_GREYSCALE) {
@@ -227,9 +300,12 @@ void Tiff::ReadIfd() {
     if (mode == TIFF_BILEVEL || mode == TIFF_GREYSCALE || mode == TIFF_RGB) {
         CheckSize();
         image->Size(width, height, imageFlags);
-        // Rows a file does not supply come out black, not as leftover memory.
-        std::memset(image->pixels, 0, static_cast<size_t>(width) * height * 3);
-        std::memset(image->alpha, 0, static_cast<size_t>(width) * height);
+        // The strips write every row they cover, with zeros where the file ends early;
+        // rows no strip covers are zeroed below. An alpha plane the file does not fill
+        // starts zeroed.
+        if (!(imageFlags & IMG_ALPHA)) {
+            std::memset(image->alpha, 0, static_cast<size_t>(width) * height);
+        }
         bytesPerRow = ClampToInt32((static_cast<int64_t>(width) * bitsPerPixel + 7) / 8);
         bytesPerRow = std::max(bytesPerRow, 0);
         // Without RowsPerStrip (or with 0) the picture is one strip, as TIFF defines.
@@ -239,7 +315,11 @@ void Tiff::ReadIfd() {
         }
     }
 
+    filledRows = 0;
     ReadStrips();
+    if (mode == TIFF_BILEVEL || mode == TIFF_GREYSCALE || mode == TIFF_RGB) {
+        ZeroRows(*image, filledRows, height);
+    }
 
     if (ReadLong() != 0) {
         std::fputs(MSG_MULTIPLE, stdout);
@@ -349,7 +429,7 @@ void Tiff::ReadStrips() {
     if (SampleBytes() == 0) {
         return; // nothing in this file can be decoded; no strip is read
     }
-    const long back = file->Tell();
+    const int64_t back = position;
     // Sized to the row once per load: wide rows fit as well as narrow ones.
     const int64_t input = RowInputBytes();
     rowBuffer.assign(static_cast<size_t>(input), 0);
@@ -367,13 +447,13 @@ void Tiff::ReadStrips() {
             }
             SeekTo(static_cast<int64_t>(static_cast<uint32_t>(stripOffsets)) + 4 * i);
             uint32_t raw = 0;
-            if (file->ReadLong(&raw) != FILE_OK) {
+            if (Take(&raw, 4) < 4) {
                 break; // the offsets array ends with the file: the rest stays black
             }
             ReadStrip(order->ReadUL(raw), firstRow);
         }
     }
-    file->Seek(back);
+    position = back;
 }
 
 void Tiff::ReadStrip(uint32_t offset, int64_t firstRow) {
@@ -382,9 +462,11 @@ void Tiff::ReadStrip(uint32_t offset, int64_t firstRow) {
     if (firstRow > lastRow || SampleBytes() == 0) {
         return;
     }
+    // Every row of the strip is written: from the file, or as zeros past its end.
+    filledRows = lastRow + 1;
     if (mode == TIFF_RGB && SampleBytes() == 1 && bytesPerRow > 0 &&
         bytesPerRow == RowInputBytes()) {
-        ReadRgbRows(*file, *image, bytesPerRow, firstRow, lastRow, extraSamples == 1, bitBuffer);
+        ReadRgbRows(firstRow, lastRow);
         return;
     }
     const int64_t input = static_cast<int64_t>(rowBuffer.size());
@@ -393,14 +475,49 @@ void Tiff::ReadStrip(uint32_t offset, int64_t firstRow) {
         if (bytesPerRow > readBytes && row > firstRow) {
             SeekTo(offset + (row - firstRow) * static_cast<int64_t>(bytesPerRow));
         }
-        int result = FILE_OK;
+        bool whole = true;
         if (readBytes > 0) {
-            std::memset(rowBuffer.data(), 0, static_cast<size_t>(readBytes));
-            result = file->Read(static_cast<int>(readBytes), rowBuffer.data());
+            whole = Take(rowBuffer.data(), readBytes) == readBytes;
         }
         ConvertRow(row);
-        if (result != FILE_OK) {
-            break; // the rest of the strip lies past the end of the file: left black
+        if (!whole) {
+            // The rest of the strip lies past the end of the file: black.
+            ZeroRows(*image, row + 1, lastRow + 1);
+            break;
+        }
+    }
+}
+
+// 8-bit RGB rows lie back to back in the file exactly as the plane holds them (with an
+// alpha sample, one byte more a pixel): they are copied whole, or split into the two
+// planes. Bytes past the end of the file read as zero, so the rest of the strip is black.
+void Tiff::ReadRgbRows(int64_t firstRow, int64_t lastRow) {
+    const bool withAlpha = extraSamples == 1;
+    const int64_t pixels = (lastRow - firstRow + 1) * static_cast<int64_t>(width);
+    uint8_t* rgb = image->pixels + firstRow * width * 3;
+    uint8_t* alpha = image->alpha + firstRow * width;
+    if (!withAlpha) {
+        Take(rgb, pixels * 3);
+        return;
+    }
+    if (const uint8_t* held = InMemory(pixels * 4)) {
+        SplitRgba(held, rgb, alpha, pixels);
+        position += pixels * 4;
+        return;
+    }
+    const int64_t pixelsPerRead = std::max<int64_t>(1, RGB_ROWS_BYTES / 4);
+    if (bitBuffer.size() < static_cast<size_t>(pixelsPerRead * 4)) {
+        bitBuffer.resize(static_cast<size_t>(pixelsPerRead * 4));
+    }
+    for (int64_t done = 0; done < pixels; done += pixelsPerRead) {
+        const int64_t count = std::min(pixelsPerRead, pixels - done);
+        const bool whole = Take(bitBuffer.data(), count * 4) == count * 4;
+        SplitRgba(bitBuffer.data(), rgb + done * 3, alpha + done, count);
+        if (!whole) {
+            const int64_t rest = pixels - done - count;
+            std::memset(rgb + (done + count) * 3, 0, static_cast<size_t>(rest) * 3);
+            std::memset(alpha + done + count, 0, static_cast<size_t>(rest));
+            return;
         }
     }
 }

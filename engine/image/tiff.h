@@ -5,6 +5,7 @@
 #include "engine/image/image.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class File;
@@ -70,6 +71,7 @@ class Tiff {
     void ReadEntry();
     void ReadStrips();
     void ReadStrip(uint32_t offset, int64_t firstRow);
+    void ReadRgbRows(int64_t firstRow, int64_t lastRow);
 
     // State of the load in progress; none of it outlives LoadTiff.
     File* file;
@@ -80,7 +82,19 @@ class Tiff {
     int64_t fileSize;
     std::vector<uint8_t> rowBuffer;
     std::vector<uint8_t> bitBuffer;
+    // The file's first headBytes and its bytes from tailStart on (a small file whole),
+    // fetched by a read or two and kept for the next load: header and directory fields
+    // come from memory. Other bytes are read from the stream where they lie.
+    std::unique_ptr<uint8_t[]> fileBytes;
+    int64_t fileRoom;
+    int64_t headBytes;
+    int64_t tailStart;
+    int64_t position;   // where the next field or row is taken from
+    int64_t filledRows; // rows of the plane written so far (each strip writes all its rows)
 
+    void FetchEnds();
+    const uint8_t* InMemory(int64_t bytes) const;
+    int64_t Take(void* out, int64_t bytes);
     uint16_t ReadShort();
     uint32_t ReadLong();
     void SeekTo(int64_t offset);

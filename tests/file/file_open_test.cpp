@@ -4,7 +4,9 @@
 
 #include "tests/file/temp_folder.h"
 
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -248,3 +250,34 @@ TEST_F(FileOpen, WindowsStyleNamesFindFilesInAnyCase) {
 }
 
 } // namespace
+
+// A read-only open keeps the stream its existence check opened: one descriptor while
+// open, none after, and a refused request leaves none behind.
+TEST_F(FileOpen, ReadOnlyOpenHoldsOneStream) {
+    auto openDescriptors = [] {
+        int count = 0;
+        for (int fd = 0; fd < 1024; ++fd) {
+            count += fcntl(fd, F_GETFD) != -1;
+        }
+        return count;
+    };
+    WriteWholeFile("here.txt", "text\n");
+    mkdir("folder", 0700);
+    const int before = openDescriptors();
+    {
+        File binary("here.txt", FILE_READ | RANDOM);
+        File text("here.txt", FILE_READ | SEQUENTIAL);
+        EXPECT_EQ(openDescriptors(), before + 2);
+        char line[FILE_LINE_ROOM];
+        EXPECT_EQ(text.ReadLine(line), 0);
+        EXPECT_STREQ(line, "text\n");
+        char bytes[5] = {};
+        EXPECT_EQ(binary.Read(4, bytes), FILE_OK);
+        EXPECT_STREQ(bytes, "text");
+        // A folder is no file, in the stream's mode as in Exists.
+        File folder;
+        EXPECT_EQ(folder.Open("folder", FILE_READ | RANDOM), FILE_NOTFOUND);
+        EXPECT_EQ(Log(), MISSING_READ);
+    }
+    EXPECT_EQ(openDescriptors(), before);
+}

@@ -1,7 +1,7 @@
 // tolvo-bench: Google Benchmark runs of the engine's operations and their peers, then
 // the goals table (interleaved medians as ratios) and a JSON report.
 //   tolvo-bench [--images DIR] [--muffins PROGRAM] [--json FILE] [--rounds N]
-//               [--no-gbench] [Google Benchmark flags]
+//               [--no-gbench] [--only blit|load|game] [Google Benchmark flags]
 #include "tools/bench/cases.h"
 
 #include <benchmark/benchmark.h>
@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     BenchOptions options;
     std::string json = "bench/report.json";
     bool gbench = true;
+    std::string only; // one group of cases, for quick runs while tuning
     std::vector<char*> rest = {argv[0]};
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -74,6 +75,8 @@ int main(int argc, char** argv) {
             json = argv[++i];
         else if (arg == "--rounds" && hasValue)
             options.rounds = std::max(10, std::atoi(argv[++i]));
+        else if (arg == "--only" && hasValue)
+            only = argv[++i];
         else if (arg == "--no-gbench")
             gbench = false;
         else
@@ -86,9 +89,11 @@ int main(int argc, char** argv) {
     // The game first: a child's peak memory counts this process's memory at the fork,
     // which is smallest before the pictures and surfaces below exist.
     std::vector<Goal> gameGoals;
-    bool game = GameCases(options, gameGoals);
-    bool same = BlitCases(options, goals);
-    same &= LoadCases(options, goals);
+    auto wanted = [&only](const char* group) { return only.empty() || only == group; };
+    bool game = wanted("game") ? GameCases(options, gameGoals) : true;
+    bool same = wanted("blit") ? BlitCases(options, goals) : true;
+    if (wanted("load"))
+        same &= LoadCases(options, goals);
     goals.insert(goals.end(), gameGoals.begin(), gameGoals.end());
     if (gbench)
         benchmark::RunSpecifiedBenchmarks();
