@@ -95,7 +95,12 @@ class SdlHost : public subset::Host {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    // The main window as last shown, kept to open the real window again when the
+    // display mode changes.
     HWND shown = nullptr;
+    std::string title;
+    bool popup = false;
+    int clientWidth = 0, clientHeight = 0;
     int textureWidth = 0, textureHeight = 0;
     bool fullScreen = false;
     int fullWidth = 0, fullHeight = 0;
@@ -104,49 +109,19 @@ class SdlHost : public subset::Host {
     subset::DesktopInfo Desktop() const override { return desktop; }
 
     void WindowShown(const subset::WindowInfo& info) override {
-        SystemAllocations system;
         int width = info.client.right - info.client.left;
         int height = info.client.bottom - info.client.top;
         if (width <= 0 || height <= 0) {
             return;
         }
-        Close();
-        int scale = EnvironmentScale();
-        if (!scale) {
-            // Twice the size where the screen has room for it, as small pictures are hard to see.
-            SDL_Rect usable;
-            bool room = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w >= 2 * width &&
-                        usable.h >= 2 * height;
-            scale = room ? 2 : 1;
-        }
         // An untitled window (the engine's is, as on Windows) takes TOLVO_TITLE when set.
         const char* named = std::getenv("TOLVO_TITLE");
-        const char* title = !info.title.empty() ? info.title.c_str()
-                            : named && *named   ? named
-                                                : "Tolvo";
-        Uint32 flags = SDL_WINDOW_SHOWN | (info.popup ? SDL_WINDOW_BORDERLESS : 0);
-        window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                  width * scale, height * scale, flags);
-        if (!window) {
-            std::fprintf(stderr, "sdl: cannot open a window: %s\n", SDL_GetError());
-            return;
-        }
-        // No vsync here: the engine paces its own frames.
-        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
-        if (!renderer) {
-            renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-        }
-        if (!renderer) {
-            std::fprintf(stderr, "sdl: no renderer: %s\n", SDL_GetError());
-            return;
-        }
+        title = !info.title.empty() ? info.title : named && *named ? named : "Tolvo";
+        popup = info.popup;
+        clientWidth = width;
+        clientHeight = height;
         shown = info.handle;
-        Resize(width, height);
-        if (fullScreen) {
-            DisplayMode(true, fullWidth, fullHeight);
-        }
-        SDL_RenderClear(renderer);
-        SDL_RenderPresent(renderer);
+        Open();
     }
 
     void WindowHidden(HWND handle) override {
@@ -157,17 +132,18 @@ class SdlHost : public subset::Host {
 
     bool DisplayMode(bool full, int width, int height) override {
         SystemAllocations system;
+        bool reopen = window && full != fullScreen;
         fullScreen = full;
         fullWidth = width;
         fullHeight = height;
-        if (!window) {
-            return true; // applied when the window opens
-        }
-        if (SDL_SetWindowFullscreen(window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
-            std::fprintf(stderr, "sdl: cannot switch to full screen: %s\n", SDL_GetError());
-        }
-        if (full) {
-            Resize(width, height);
+        if (reopen) {
+            // A window made full screen after it was opened is left at its old size by X
+            // servers without a window manager, while SDL believes it covers the screen
+            // and draws the frame off centre. A window opened full screen covers it on
+            // every system, so the real window is opened again in the new mode.
+            Open();
+        } else if (window && full) {
+            Resize(width, height); // another full-screen mode: only the frame's size changes
         }
         return true;
     }
@@ -215,7 +191,67 @@ class SdlHost : public subset::Host {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), window);
     }
 
+    // Stop(), and the main window going away: the real window closes.
     void Close() {
+        Destroy();
+        shown = nullptr;
+    }
+
+  private:
+    // The real window for the shown window in the current mode: the whole screen in full
+    // screen, else the client area at TOLVO_SCALE (or 2 where the screen has room).
+    void Open() {
+        SystemAllocations system;
+        Destroy();
+        Uint32 flags = SDL_WINDOW_SHOWN | (popup ? SDL_WINDOW_BORDERLESS : 0);
+        // The frame's size: the display mode in full screen, else the client area.
+        int width = fullScreen ? fullWidth : clientWidth;
+        int height = fullScreen ? fullHeight : clientHeight;
+        int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+        int outerWidth = 0, outerHeight = 0;
+        SDL_Rect screen;
+        if (fullScreen && SDL_GetDisplayBounds(0, &screen) == 0) {
+            // Borderless and covering the screen from the start: without a window manager
+            // nobody acts on the full-screen request, and SDL draws as if someone had.
+            flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+            x = screen.x;
+            y = screen.y;
+            outerWidth = screen.w;
+            outerHeight = screen.h;
+        } else {
+            int scale = EnvironmentScale();
+            if (!scale) {
+                // Twice the size where the screen has room for it, as small pictures are
+                // hard to see.
+                SDL_Rect usable;
+                bool room = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w >= 2 * width &&
+                            usable.h >= 2 * height;
+                scale = room ? 2 : 1;
+            }
+            outerWidth = width * scale;
+            outerHeight = height * scale;
+        }
+        window = SDL_CreateWindow(title.c_str(), x, y, outerWidth, outerHeight, flags);
+        if (!window) {
+            std::fprintf(stderr, "sdl: cannot open a window: %s\n", SDL_GetError());
+            return;
+        }
+        // No vsync here: the engine paces its own frames.
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+        if (!renderer) {
+            renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+        }
+        if (!renderer) {
+            std::fprintf(stderr, "sdl: no renderer: %s\n", SDL_GetError());
+            return;
+        }
+        Resize(width, height);
+        SDL_RenderClear(renderer);
+        SDL_RenderPresent(renderer);
+    }
+
+    void Destroy() {
+        SystemAllocations system;
         if (texture) {
             SDL_DestroyTexture(texture);
         }
@@ -228,11 +264,9 @@ class SdlHost : public subset::Host {
         texture = nullptr;
         renderer = nullptr;
         window = nullptr;
-        shown = nullptr;
         textureWidth = textureHeight = 0;
     }
 
-  private:
     void Resize(int width, int height) {
         if (texture) {
             SDL_DestroyTexture(texture);
@@ -300,6 +334,11 @@ class SdlHost : public subset::Host {
             break;
         }
         case SDL_WINDOWEVENT:
+            // A window closed on a change of display mode still reports losing focus;
+            // only the open one speaks for the main window.
+            if (!window || event.window.windowID != SDL_GetWindowID(window)) {
+                break;
+            }
             switch (event.window.event) {
             case SDL_WINDOWEVENT_FOCUS_GAINED:
                 subset::ActivateMainWindow(true);
