@@ -28,7 +28,7 @@ for target in tiff text; do
     # shellcheck disable=SC2086
     "$build/fuzz/fuzz_$target" $options "$work" "$build/fuzz/seed/$target" >"$log" 2>&1 ||
         status=$?
-    grep -E '^#[0-9]+ +DONE' "$log" | tail -1 | sed "s/^/fuzz_$target: /" || true
+    grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 | sed "s/^/fuzz_$target: /" || true
     grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" |
         sed "s/^/fuzz_$target: /" || true
     if [ "$status" != 0 ]; then
