@@ -171,9 +171,10 @@ def instructions_page(bk):
         x += keycap(page, x, y, label) + 10
         x += int(text(page, what, x, y + 5, 23, colour=(255, 250, 240))) + 34
     y += 52
-    for k in range(5):
-        hard_on(page, props.milk_carton_icon(), 96 + 15 * k, y - 4)
-        hard_on(page, props.rolling_pin_icon(), 196 + 15 * k, y - 4)
+    milk, pin = props.milk_carton_icon(), props.rolling_pin_icon()
+    for k in range(5):  # the rows seen in play, standing on the text's baseline
+        hard_on(page, milk, 96 + 15 * k, y + 30 - milk.shape[0])
+        hard_on(page, pin, 196 + 15 * k, y + 30 - pin.shape[0])
     text(page, "You carry up to five of each.", 300, y, 23, colour=(255, 226, 150))
     return page
 

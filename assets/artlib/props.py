@@ -3,6 +3,8 @@
 import functools
 import math
 
+import numpy as np
+
 from .canvas import Sprite, ground, shade
 from .kid import carton_shape, pin_shape
 
@@ -82,24 +84,41 @@ def rolling_pin_lying():
     return ground(sp.hard())
 
 
+def _trim(rgba):
+    """Crop a picture to its opaque pixels: drawn with room to spare, cut to fit."""
+    shape = rgba[:, :, 3] > 0
+    rows, cols = np.flatnonzero(shape.any(axis=1)), np.flatnonzero(shape.any(axis=0))
+    return np.ascontiguousarray(rgba[rows[0] : rows[-1] + 1, cols[0] : cols[-1] + 1])
+
+
 @functools.lru_cache(None)
 def rolling_pin_icon():
-    """A small pale pin, standing at a slant: the place a taken pin lay, and
-    the icon of a carried one (rows of these, 15 pixels apart, fan out)."""
-    sp = Sprite(24, 28)
-    a, b = (5, 24), (19, 4)
-    pale = (240, 222, 190)
-    for p, q in ((a, (7.8, 20)), ((16.2, 8), b)):
-        sp.fill(sp.capsule_mask(p, q, 2.0), shade(pale, 0.85), outline=1.5)
-    sp.fill(sp.capsule_mask((7.8, 20), (16.2, 8), 3.6), pale, outline=1.6, dark=1.0)
-    return ground(sp.hard())
+    """A pin at a slant, 26 x 30. Carried pins show as a row of these 15 pixels
+    apart, fanning out over the kitchen; on the floor one marks where a taken
+    pin lay, so it is pale like a floury print, against the real pin's wood.
+    Bold ink lines keep it readable on dark cupboards and the night window."""
+    sp = Sprite(40, 40)
+    body = (255, 232, 190)
+    handle = (206, 140, 80)  # wooden handles on a pale barrel: a pin, never a bone
+    tilt = math.radians(40)
+    hx, hy = 13.4 * math.sin(tilt), 13.4 * math.cos(tilt)
+    a, b = (20 - hx, 20 + hy), (20 + hx, 20 - hy)
+    dx, dy = b[0] - a[0], b[1] - a[1]
+    a2 = (a[0] + dx * 0.24, a[1] + dy * 0.24)
+    b2 = (b[0] - dx * 0.24, b[1] - dy * 0.24)
+    for p, q in ((a2, a), (b2, b)):  # thin by the barrel, a knob at the tip
+        sp.fill(sp.capsule_mask(p, q, 1.9, 2.4), handle, outline=2.0)
+    sp.fill(sp.capsule_mask(a2, b2, 4.9), body, outline=2.2, dark=1.0, light=1.0)
+    return _trim(sp.hard())
 
 
 @functools.lru_cache(None)
 def milk_carton_icon():
-    sp = Sprite(16, 26)
-    carton_shape(sp, 8, 13.5, size=0.72)
-    return ground(sp.hard())
+    """The hero's carton, 22 x 39: big enough to read at a glance in the row
+    at the top right, where cartons stand 15 pixels apart."""
+    sp = Sprite(40, 48)
+    carton_shape(sp, 20, 26, size=1.05)
+    return _trim(sp.hard())
 
 
 def all_props():

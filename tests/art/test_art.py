@@ -167,9 +167,38 @@ class Sprites(unittest.TestCase):
         for k in range(8):
             h, w = alpha("intro%d.tif" % k).shape
             self.assertLessEqual((w, h), (700, 300))
-        # carried icons sit 15 pixels apart: small enough to overlap only a little
+
+    def test_carried_icons_read_at_a_glance_and_the_taken_pin_stays_on_the_floor(self):
+        # rows of icons 15 pixels apart at y 50: big enough to read over the
+        # kitchen, overlapping each other by no more than half
         for name in ("milk carton.tif", "rolling pin by itself-empty.tif"):
-            self.assertLessEqual(alpha(name).shape[1], 26)
+            with self.subTest(name=name):
+                h, w = alpha(name).shape
+                self.assertGreaterEqual(w, 20)
+                self.assertLessEqual(w, 30)
+                self.assertGreaterEqual(h, 28)
+                self.assertLessEqual(h, 40)
+                # bold ink outline: dark pixels ring the shape
+                pix = Cache.get(name)[1]
+                edge = pix[:, :, 3] == 255
+                inner = edge.copy()
+                inner[1:-1, 1:-1] &= edge[:-2, 1:-1] & edge[2:, 1:-1] & edge[1:-1, :-2] & edge[1:-1, 2:]
+                inner[[0, -1], :] = inner[:, [0, -1]] = False
+                rim = pix[edge & ~inner, :3].astype(int).sum(axis=1)
+                self.assertGreater((rim < 240).mean(), 0.8, "outline is not dark")
+        # the same picture marks a taken pin on the floor (top-left at y 400,
+        # floor line y 430): it stands on the floor and is paler than a real pin
+        empty = alpha("rolling pin by itself-empty.tif")
+        self.assertLessEqual(empty.shape[0], 30)
+        self.assertTrue(empty[-1].any(), "floats above the floor")
+
+        def brightest_quarter(name):
+            pix = Cache.get(name)[1]
+            lum = pix[pix[:, :, 3] == 255, :3].astype(int).sum(axis=1)
+            return np.percentile(lum, 75)
+
+        self.assertGreater(brightest_quarter("rolling pin by itself-empty.tif"),
+                           brightest_quarter("rolling pin by itself.tif") + 60)
 
 
 class Pages(unittest.TestCase):
