@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -22,8 +21,7 @@ struct Picture {
 
 std::vector<Picture> Manifest() {
     std::vector<Picture> pictures;
-    const char* source = std::getenv("TOLVO_SOURCE_DIR");
-    std::ifstream in(std::string(source ? source : ".") + "/assets/manifest.txt");
+    std::ifstream in(std::string(TOLVO_SOURCE_DIR) + "/assets/manifest.txt");
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') {
