@@ -121,23 +121,14 @@ int32_t WindowsDX::DrawKeyed(int32_t x, int32_t y, const Image& image) {
 }
 
 int32_t WindowsDX::DrawAlpha(int32_t x, int32_t y, const Image& image) {
-    Span span;
-    if (!CanDraw(image) || image.alpha == nullptr || !ClipImage(x, y, image, span))
-        return 1;
-    const DrawMasks masks = BlendMasks();
-    uint16_t* destination = pixels + span.destination;
-    const uint16_t* source = SourcePixels(image) + span.source;
-    const uint8_t* alpha = image.alpha + span.source;
-    for (int32_t row = 0; row < span.height; ++row) {
-        DRAW_ROWS_FAST.alpha(destination, source, alpha, span.width, masks);
-        destination += width;
-        source += image.width;
-        alpha += image.width;
-    }
-    return 1;
+    return DrawBlended(x, y, image, DRAW_ROWS_FAST.alpha);
 }
 
 int32_t WindowsDX::DrawAdditive(int32_t x, int32_t y, const Image& image) {
+    return DrawBlended(x, y, image, DRAW_ROWS_FAST.additive);
+}
+
+int32_t WindowsDX::DrawBlended(int32_t x, int32_t y, const Image& image, BlendRow blendRow) {
     Span span;
     if (!CanDraw(image) || image.alpha == nullptr || !ClipImage(x, y, image, span))
         return 1;
@@ -146,7 +137,7 @@ int32_t WindowsDX::DrawAdditive(int32_t x, int32_t y, const Image& image) {
     const uint16_t* source = SourcePixels(image) + span.source;
     const uint8_t* alpha = image.alpha + span.source;
     for (int32_t row = 0; row < span.height; ++row) {
-        DRAW_ROWS_FAST.additive(destination, source, alpha, span.width, masks);
+        blendRow(destination, source, alpha, span.width, masks);
         destination += width;
         source += image.width;
         alpha += image.width;

@@ -203,6 +203,26 @@ bool WindowsDX::Initialize(int32_t wantFullScreen, int32_t wantWidth, int32_t wa
     return true;
 }
 
+namespace {
+
+// A surface request, and when it fails one more without DDSCAPS_VIDEOMEMORY. The
+// full-screen primary logs the first failure's known result codes in between.
+bool RequestSurface(LPDIRECTDRAW directDraw, DDSURFACEDESC& description,
+                    LPDIRECTDRAWSURFACE& surface, bool logFirstFailure) {
+    const HRESULT result = directDraw->CreateSurface(&description, &surface, nullptr);
+    if (result == DD_OK)
+        return true;
+    if (logFirstFailure)
+        LogSurfaceFailure(result);
+    description.ddsCaps.dwCaps &= ~DDSCAPS_VIDEOMEMORY;
+    if (directDraw->CreateSurface(&description, &surface, nullptr) == DD_OK)
+        return true;
+    surface = nullptr;
+    return false;
+}
+
+} // namespace
+
 bool WindowsDX::CreateSurface() {
     if (back != nullptr) {
         back->Release();
@@ -229,15 +249,9 @@ bool WindowsDX::CreateSurface() {
         description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
         description.dwBackBufferCount = 1;
         description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        HRESULT result = directDraw->CreateSurface(&description, &primary, nullptr);
-        if (result != DD_OK) {
-            LogSurfaceFailure(result);
-            description.ddsCaps.dwCaps &= ~DDSCAPS_VIDEOMEMORY;
-            if (directDraw->CreateSurface(&description, &primary, nullptr) != DD_OK) {
-                primary = nullptr;
-                status = FRONTSURFACE_FAILED;
-                return false;
-            }
+        if (!RequestSurface(directDraw, description, primary, true)) {
+            status = FRONTSURFACE_FAILED;
+            return false;
         }
         status = FRONTSURFACE_OK;
         DDSCAPS backCaps;
@@ -250,26 +264,18 @@ bool WindowsDX::CreateSurface() {
     } else {
         description.dwFlags = DDSD_CAPS;
         description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY;
-        if (directDraw->CreateSurface(&description, &primary, nullptr) != DD_OK) {
-            description.ddsCaps.dwCaps &= ~DDSCAPS_VIDEOMEMORY;
-            if (directDraw->CreateSurface(&description, &primary, nullptr) != DD_OK) {
-                primary = nullptr;
-                status = FRONTSURFACE_FAILED;
-                return false;
-            }
+        if (!RequestSurface(directDraw, description, primary, false)) {
+            status = FRONTSURFACE_FAILED;
+            return false;
         }
         status = FRONTSURFACE_OK;
         description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
         description.dwHeight = height;
         description.dwWidth = width;
         description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        if (directDraw->CreateSurface(&description, &back, nullptr) != DD_OK) {
-            description.ddsCaps.dwCaps &= ~DDSCAPS_VIDEOMEMORY;
-            if (directDraw->CreateSurface(&description, &back, nullptr) != DD_OK) {
-                back = nullptr;
-                status = BACKSURFACE_FAILED;
-                return false;
-            }
+        if (!RequestSurface(directDraw, description, back, false)) {
+            status = BACKSURFACE_FAILED;
+            return false;
         }
     }
     status = BACKSURFACE_OK;

@@ -37,6 +37,7 @@ enum StartupStatus {
 };
 
 class WindowsDX;
+struct DrawMasks;
 typedef int32_t (WindowsDX::*DrawPixelEntry)(int32_t x, int32_t y, int32_t red, int32_t green,
                                              int32_t blue);
 typedef int32_t (WindowsDX::*DrawImageEntry)(int32_t x, int32_t y, const Image& image);
@@ -149,6 +150,10 @@ class WindowsDX {
     };
     bool ClipImage(int32_t x, int32_t y, const Image& image, Span& span) const;
     bool CanDraw(const Image& image) const;
+    // DrawAlpha and DrawAdditive: the same walk over the visible rows, another row blend.
+    typedef void (*BlendRow)(uint16_t* destination, const uint16_t* source, const uint8_t* alpha,
+                             int32_t count, const DrawMasks& masks);
+    int32_t DrawBlended(int32_t x, int32_t y, const Image& image, BlendRow blendRow);
 };
 
 // DrawBackground's division: the quotient rounds down, and the remainder lies in 0 to
