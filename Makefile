@@ -7,6 +7,9 @@ TESTDIR := build-test
 DEPS    := tools/deps.sh
 CMAKE_FLAGS ?=
 
+# Keep the builds' own make from announcing every directory it enters.
+MAKEFLAGS += --no-print-directory
+
 .PHONY: all build test play demo windows windows-zip e2e bench fuzz soak format clean
 
 all: build
