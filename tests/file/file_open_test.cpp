@@ -35,6 +35,11 @@ struct OpenCase {
     const char* contents; // the file afterwards, or nullptr when it must not exist
 };
 
+// Test names carry the label; this keeps the listing readable.
+void PrintTo(const OpenCase& openCase, std::ostream* out) {
+    *out << openCase.label;
+}
+
 const OpenCase OPEN_CASES[] = {
     {"ReadMissing", FILE_READ | RANDOM, false, FILE_NOTFOUND, "", MISSING_READ, nullptr},
     {"ReadBinary", FILE_READ | RANDOM, true, FILE_OK, "rb", "", OLD_TEXT},
