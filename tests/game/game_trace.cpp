@@ -1,5 +1,7 @@
 #include "game_trace.h"
 
+#include "tests/support/trace_line.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -53,19 +55,7 @@ bool GameTrace::Run(const std::string& program, const std::string& images,
 }
 
 std::string GameTrace::Value(int frame, const std::string& key) const {
-    const std::string& line = Line(frame);
-    const std::string quoted = "\"" + key + "\":";
-    const size_t start = line.find(quoted);
-    if (start == std::string::npos) {
-        return "";
-    }
-    const size_t begin = start + quoted.size();
-    const size_t end = line.find_first_of(",}]", begin);
-    std::string value = line.substr(begin, end - begin);
-    if (!value.empty() && value.front() == '"') {
-        value = value.substr(1, value.size() - 2);
-    }
-    return value;
+    return TraceValue(Line(frame), key);
 }
 
 std::string GameTrace::Screen(int frame) const {
@@ -73,28 +63,7 @@ std::string GameTrace::Screen(int frame) const {
 }
 
 std::vector<std::vector<float>> GameTrace::Rows(int frame, const std::string& key) const {
-    std::vector<std::vector<float>> rows;
-    const std::string& line = Line(frame);
-    const std::string quoted = "\"" + key + "\":[";
-    size_t at = line.find(quoted);
-    if (at == std::string::npos) {
-        return rows;
-    }
-    at += quoted.size();
-    while (at < line.size() && line[at] == '[') {
-        const size_t close = line.find(']', at);
-        std::vector<float> row;
-        std::stringstream cells(line.substr(at + 1, close - at - 1));
-        for (std::string cell; std::getline(cells, cell, ',');) {
-            row.push_back(std::stof(cell));
-        }
-        rows.push_back(row);
-        at = close + 1;
-        if (at < line.size() && line[at] == ',') {
-            at++;
-        }
-    }
-    return rows;
+    return TraceRows(Line(frame), key);
 }
 
 int GameTrace::FirstScreen(const std::string& screen, int from, int to) const {

@@ -3,6 +3,8 @@
 #ifndef TOLVO_TESTS_PLAYER_GAME_RUN_H
 #define TOLVO_TESTS_PLAYER_GAME_RUN_H
 
+#include "tests/support/trace_line.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -21,10 +23,7 @@ struct GameRun {
 
 std::string ReadFile(const std::string& path);
 
-// The first value of `key` in a trace line, as written ("play", 12, true).
-std::string TraceValue(const std::string& line, const std::string& key);
+// TraceValue as a number.
 int TraceInt(const std::string& line, const std::string& key);
-// The rows of an array field of a trace line ("muffins", "pins", "fridges").
-std::vector<std::vector<float>> TraceRows(const std::string& line, const std::string& key);
 
 #endif
