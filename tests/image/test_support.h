@@ -3,7 +3,11 @@
 #ifndef TOLVO_TESTS_IMAGE_TEST_SUPPORT_H
 #define TOLVO_TESTS_IMAGE_TEST_SUPPORT_H
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -59,5 +63,16 @@ uint8_t Pattern(int x, int y, int channel);
 // taking the wrong byte would show.
 std::vector<uint8_t> PatternRows(int width, int firstRow, int count, int channels, int bytes,
                                  bool bigEndian);
+
+// The reader's and writer's fatal paths print on standard output and exit with -1.
+// Runs statement in a child whose standard output goes to its standard error, where
+// the death test looks for the message.
+#define EXPECT_FATAL(statement, message)                                                           \
+    EXPECT_EXIT(                                                                                   \
+        {                                                                                          \
+            dup2(2, 1);                                                                            \
+            statement;                                                                             \
+        },                                                                                         \
+        ::testing::ExitedWithCode(255), ::testing::HasSubstr(message))
 
 #endif

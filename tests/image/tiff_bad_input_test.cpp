@@ -19,14 +19,6 @@ namespace {
 
 const char* const CORRUPTED = "Load:Tiff: File is corrupted, or is not a .TIFF file.\n";
 
-#define EXPECT_FATAL(statement, message)                                                           \
-    EXPECT_EXIT(                                                                                   \
-        {                                                                                          \
-            dup2(2, 1);                                                                            \
-            statement;                                                                             \
-        },                                                                                         \
-        ::testing::ExitedWithCode(255), HasSubstr(message))
-
 class TiffBadInput : public ::testing::Test {
   protected:
     void SetUp() override { headless::Reset(); }

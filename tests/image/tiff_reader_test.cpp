@@ -463,16 +463,6 @@ TEST_F(TiffReader, UndecodableDepthsComeOutBlack) {
 
 // --- Fatal cases: message on standard output, exit code -1 -------------------------------
 
-// Runs statement in a child whose standard output goes to its standard error, where
-// the death test looks for the message.
-#define EXPECT_FATAL(statement, message)                                                           \
-    EXPECT_EXIT(                                                                                   \
-        {                                                                                          \
-            dup2(2, 1);                                                                            \
-            statement;                                                                             \
-        },                                                                                         \
-        ::testing::ExitedWithCode(255), HasSubstr(message))
-
 TEST_F(TiffReader, ASecondWordOtherThan42EndsTheProcess) {
     TiffLayout layout;
     layout.width = 1;

@@ -16,14 +16,6 @@ using ::testing::HasSubstr;
 
 namespace {
 
-#define EXPECT_FATAL(statement, message)                                                           \
-    EXPECT_EXIT(                                                                                   \
-        {                                                                                          \
-            dup2(2, 1);                                                                            \
-            statement;                                                                             \
-        },                                                                                         \
-        ::testing::ExitedWithCode(255), HasSubstr(message))
-
 uint32_t Short(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8;
 }
