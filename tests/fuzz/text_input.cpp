@@ -33,9 +33,10 @@ std::vector<uint8_t> ExpectedRuns(const uint8_t* in, size_t size) {
     return out;
 }
 
-// Exactly sized heap copies, so a read or write one byte outside is caught.
+// Exactly sized heap copies, so a read or write one byte outside is caught. Zeroed, so
+// the one byte an empty input still gets is defined too.
 uint8_t* HeapCopy(const uint8_t* data, size_t size) {
-    uint8_t* copy = static_cast<uint8_t*>(std::malloc(size ? size : 1));
+    uint8_t* copy = static_cast<uint8_t*>(std::calloc(size ? size : 1, 1));
     if (size) {
         std::memcpy(copy, data, size);
     }
