@@ -265,6 +265,11 @@ void Tiff::CheckSize() {
     if (width <= 0 || height <= 0 || width > TIFF_MAX_SIDE || height > TIFF_MAX_SIDE) {
         Fatal(MSG_CORRUPTED);
     }
+    // Checked before anything is allocated: a tiny file cannot ask for a gigabyte.
+    const int64_t planes = static_cast<int64_t>(width) * height * 4;
+    if (planes > TIFF_PLANE_FACTOR * fileSize + TIFF_PLANE_ALLOWANCE) {
+        Fatal(MSG_CORRUPTED);
+    }
 }
 
 void Tiff::ReadIfd() {

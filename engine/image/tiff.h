@@ -21,6 +21,13 @@ constexpr int TIFF_PALETTE = 3;
 constexpr int TIFF_NAME_ROOM = 100;
 // Largest picture side the reader accepts; larger ones are treated as corrupted files.
 constexpr int TIFF_MAX_SIDE = 16384;
+// What a file may make the reader allocate: its planes (4 bytes a pixel: colour and
+// alpha) stay within TIFF_PLANE_FACTOR times the file's size plus TIFF_PLANE_ALLOWANCE.
+// Every format the reader decodes stores at least one byte a pixel except bilevel, so
+// any file that holds its pixels loads, as does any picture up to 4096 x 4096; a file
+// that declares far more pixels than it can hold is a corrupted file.
+constexpr int64_t TIFF_PLANE_FACTOR = 4;
+constexpr int64_t TIFF_PLANE_ALLOWANCE = int64_t{64} << 20;
 
 class Tiff {
   public:

@@ -159,6 +159,55 @@ TEST_F(TiffBadInput, TheLargestSideIsAccepted) {
     EXPECT_TRUE(AllPattern(image, 3));
 }
 
+// --- What a file may make the reader allocate ---------------------------------------
+
+// A picture's planes take 4 bytes a pixel; a file that declares far more pixels than it
+// holds is refused before anything is allocated, while big pictures that are there, or
+// only a little short, still load (their missing rows black).
+TEST_F(TiffBadInput, DeclaredPixelsMustBeBackedByTheFile) {
+    struct Case {
+        const char* what;
+        uint32_t side;
+        uint16_t bits; // one 8-bit grey sample, or 8-bit RGB
+        double stored; // share of the pixel data the file really holds
+        bool loads;
+    };
+    const Case cases[] = {
+        {"the largest side in a tiny file", 16384, 24, 0.0, false},
+        {"4100 x 4100 grey in a tiny file", 4100, 8, 0.0, false},
+        {"4096 x 4096 in a tiny file: within the allowance", 4096, 24, 0.0, true},
+        {"4100 x 4100 grey, whole", 4100, 8, 1.0, true},
+        {"4100 x 4100 grey, a tenth short", 4100, 8, 0.9, true},
+    };
+    for (const Case& c : cases) {
+        TiffLayout layout;
+        layout.width = c.side;
+        layout.height = c.side;
+        layout.bits = c.bits == 24 ? std::vector<uint16_t>{8, 8, 8} : std::vector<uint16_t>{8};
+        layout.photometric = c.bits == 24 ? 2 : 1;
+        layout.rowsPerStrip = c.side;
+        const size_t full = static_cast<size_t>(c.side) * c.side * (c.bits / 8);
+        layout.strips = {std::vector<uint8_t>(static_cast<size_t>(full * c.stored), 0x5A)};
+        BuiltTiff built = BuildTiff(layout);
+        if (c.stored == 0.0) {
+            PutLong(built.bytes, ValueAt(built, 273), 0x7FFFFFF0u, false); // strip past the end
+        }
+        std::string name = TestFile(".tif");
+        WriteBytes(name, built.bytes);
+        Tiff tiff;
+        Image image;
+        if (!c.loads) {
+            EXPECT_FATAL(tiff.LoadTiff(name.c_str(), image), CORRUPTED) << c.what;
+            continue;
+        }
+        tiff.LoadTiff(name.c_str(), image);
+        ASSERT_EQ(image.width, static_cast<int>(c.side)) << c.what;
+        const size_t last = (static_cast<size_t>(c.side) * c.side - 1) * 3;
+        EXPECT_EQ(image.pixels[0], c.stored > 0 ? 0x5A : 0) << c.what;
+        EXPECT_EQ(image.pixels[last], c.stored == 1.0 ? 0x5A : 0) << c.what;
+    }
+}
+
 // --- RowsPerStrip ----------------------------------------------------------------------
 
 TEST_F(TiffBadInput, MissingZeroOrAllOnesRowsPerStripReadOneStrip) {
