@@ -96,6 +96,41 @@ TEST_F(PresentationTest, FullScreenFlipsAndRepairsLostSurfacesSilently) {
     EXPECT_TRUE(headless::MessageBoxes().empty());
 }
 
+// After the surfaces come back the game goes on: every later frame locks, draws and
+// reaches the screen. Restoring a flip chain's primary restores its back buffer too.
+TEST_F(PresentationTest, AfterLostSurfacesAreRepairedFramesLockDrawAndShow) {
+    struct Case {
+        const char* what;
+        int32_t fullScreen;
+        size_t boxes; // the windowed loss is reported once
+    };
+    for (const Case& c : {Case{"full screen", 1, 0}, Case{"windowed", 0, 1}}) {
+        SCOPED_TRACE(c.what);
+        ResetDesktop(headless::Desktop());
+        ASSERT_TRUE(c.fullScreen ? Start(1, 640, 480) : Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
+        DrawFrame(255);
+        Tolvo.ViewUpdate();
+        headless::LoseSurfaces();
+        Tolvo.ViewUpdate(); // finds the loss and repairs it
+        for (int frame = 0; frame < 5; ++frame) {
+            const uint8_t red = uint8_t(8 * (frame + 1));
+            ASSERT_TRUE(Tolvo.LockBuffer()) << "frame " << frame;
+            Tolvo.FillRectangle(0, 0, VIEW_WIDTH - 1, VIEW_HEIGHT - 1, red, 0, 0);
+            Tolvo.UnlockBuffer();
+            int presented = headless::FramesPresented();
+            EXPECT_EQ(Tolvo.ViewUpdate(), 1);
+            EXPECT_EQ(headless::FramesPresented(), presented + 1);
+            const size_t at = c.fullScreen ? 0
+                                           : size_t(Tolvo.clientY) * headless::DesktopWidth() +
+                                                 size_t(Tolvo.clientX);
+            EXPECT_EQ(headless::DesktopPixels()[at], uint16_t((red >> 3) * 1024)) << frame;
+        }
+        EXPECT_EQ(Tolvo.status, READY);
+        EXPECT_EQ(headless::MessageBoxes().size(), c.boxes);
+        Tolvo.CleanUp();
+    }
+}
+
 TEST_F(PresentationTest, FailedLockShowsTheBoxAndLeavesDrawingHarmless) {
     ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
     DrawFrame(255);

@@ -269,6 +269,11 @@ HRESULT Surface::Restore() {
         std::fill(memory.begin(), memory.end(), 0);
         lost = false;
     }
+    // As in DirectDraw, restoring a flip chain's front restores its implicit back buffer.
+    if (backBuffer && backBuffer->lost) {
+        std::fill(backBuffer->memory.begin(), backBuffer->memory.end(), 0);
+        backBuffer->lost = false;
+    }
     return DD_OK;
 }
 
