@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -17,6 +18,7 @@ const char* const MSG_NOT_24BIT =
     "SaveTiff: Only a 24-bit RGB image with pixels, at most 65535 pixels on a side, can be "
     "saved.\n";
 const char* const MSG_NAME_TOO_LONG = "SaveTiff: File name must be shorter than 100 characters.\n";
+const char* const MSG_NO_NAME = "SaveTiff: No file name given.\n";
 
 // Offsets of the fixed layout.
 const uint32_t DIRECTORY_OFFSET = 8;
@@ -76,7 +78,10 @@ void Tiff::SaveTiff(const char* name, Image& source) {
     image = &source;
     // Refused up front, before a file is created: a cut-down name would be another
     // file, and anything but 24-bit pixels would be written as garbage.
-    if (!name || std::strlen(name) >= static_cast<size_t>(TIFF_NAME_ROOM)) {
+    if (!name) {
+        Fatal(MSG_NO_NAME);
+    }
+    if (std::strlen(name) >= static_cast<size_t>(TIFF_NAME_ROOM)) {
         Fatal(MSG_NAME_TOO_LONG);
     }
     std::strcpy(fileName, name);
@@ -155,9 +160,19 @@ void Tiff::SaveTiff(const char* name, Image& source) {
             Fatal(MSG_UNSUPPORTED);
         }
         // At 8 bits a stored row is exactly the image's row, written straight from it.
-        const size_t rowBytes = static_cast<size_t>(width) * 3;
+        // A pixel that carries its own alpha byte is four bytes: its colour goes out.
+        const int step = Image::BytesPerPixel(source.flags);
+        const size_t rowBytes = static_cast<size_t>(width) * step;
+        std::vector<uint8_t> colour(step == 3 ? 0 : static_cast<size_t>(width) * 3);
         for (int row = 0; row < height; ++row) {
-            out.Write(bytesPerRow, source.pixels + row * rowBytes);
+            const uint8_t* pixels = source.pixels + row * rowBytes;
+            if (step != 3) {
+                for (int x = 0; x < width; ++x) {
+                    std::memcpy(&colour[static_cast<size_t>(x) * 3], pixels + x * step, 3);
+                }
+                pixels = colour.data();
+            }
+            out.Write(bytesPerRow, pixels);
         }
     }
     out.Close();

@@ -224,4 +224,31 @@ TEST_F(TiffWriter, NamesOf100CharactersOrMoreAreRefused) {
     EXPECT_TRUE(ReadBytes(cut).empty());
 }
 
+TEST_F(TiffWriter, ANullNameHasItsOwnLine) {
+    Image image = PatternImage(1, 1);
+    Tiff tiff;
+    tiff.mode = TIFF_RGB;
+    tiff.bitsPerPixel = 8;
+    EXPECT_FATAL(tiff.SaveTiff(nullptr, image), "SaveTiff: No file name given.\n");
+}
+
+// A 24-bit picture whose pixels carry their own alpha byte is four bytes a pixel: the
+// file gets its colours, not a three-byte walk through the four-byte pixels.
+TEST_F(TiffWriter, PixelsWithTheirOwnAlphaByteAreWrittenAsTheirColours) {
+    const int width = 3, height = 2;
+    Image image(width, height, IMG_24BIT | IMG_PIXELALPHA);
+    for (int i = 0; i < width * height; ++i) {
+        for (int c = 0; c < 4; ++c) {
+            image.pixels[i * 4 + c] = uint8_t(c == 3 ? 0xEE : Pattern(i % width, i / width, c));
+        }
+    }
+    std::vector<uint8_t> b = Save(image, TIFF_RGB, 8);
+    ASSERT_EQ(b.size(), 204u + width * height * 3);
+    for (int i = 0; i < width * height; ++i) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(b[204 + i * 3 + c], Pattern(i % width, i / width, c)) << i << "/" << c;
+        }
+    }
+}
+
 } // namespace
