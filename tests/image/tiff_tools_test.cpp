@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -139,6 +140,25 @@ TEST_F(ToolPictures, InfoShowsTheDirectoryAndTheReadersFields) {
     EXPECT_NE(info.find("  rowsPerStrip 4\n"), std::string::npos) << info;
     EXPECT_NE(info.find("  imageFlags 0x21\n"), std::string::npos) << info;
     EXPECT_EQ(RunTool("info " + FOLDER + "grey16_pillow.tif >/dev/null"), 0);
+}
+
+// TIF and PAM names follow one rule: Windows-style, backslashes and any case.
+TEST_F(ToolPictures, TifAndPamNamesAreResolvedAlike) {
+    const std::string folder = TestFile("-Names");
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "' && cp " + FOLDER + "rgb_pillow.tif '" +
+                           folder + "/Picture.TIF'")
+                              .c_str()),
+              0);
+    const std::string upper = folder; // the folder named in another case below
+    std::string lower = folder;
+    for (char& c : lower) {
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    ASSERT_EQ(RunTool("topam '" + lower + "\\picture.tif' '" + lower + "\\Out.pam'"), 0);
+    EXPECT_FALSE(ReadBytes(upper + "/Out.pam").empty());
+    ASSERT_EQ(RunTool("frompam '" + lower + "\\OUT.PAM' '" + lower + "\\back.tif'"), 0);
+    EXPECT_FALSE(ReadBytes(upper + "/back.tif").empty());
+    EXPECT_EQ(RunTool("info '" + lower + "\\PICTURE.tif' >/dev/null"), 0);
 }
 
 TEST(TolvoTif, RefusesWhatItCannotDo) {

@@ -1,5 +1,7 @@
 #include "tools/tolvo-tif/pam.h"
 
+#include "engine/platform/file_names.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +34,7 @@ bool ParseNumber(const std::string& text, long limit, int* out) {
 } // namespace
 
 bool ReadPam(const char* path, Pam& pam, std::string& error) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = OpenHostFile(path, "rb");
     if (!f) {
         error = "cannot open";
         return false;
@@ -97,7 +99,7 @@ bool ReadPam(const char* path, Pam& pam, std::string& error) {
 }
 
 bool WritePam(const char* path, const Pam& pam) {
-    std::FILE* f = std::fopen(path, "wb");
+    std::FILE* f = OpenHostFile(path, "wb");
     if (!f) {
         return false;
     }

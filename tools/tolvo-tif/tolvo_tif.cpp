@@ -74,8 +74,7 @@ const char* ModeName(int mode) {
 // Reads the header and the first directory as stored, for people to look at. Bounded
 // by the file's size, so a broken file shows what it holds and nothing more.
 bool DumpDirectory(const char* name) {
-    std::string path = ResolveFileName(name);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = OpenHostFile(name, "rb");
     if (!f) {
         std::fprintf(stderr, "tolvo-tif: cannot open %s\n", name);
         return false;
