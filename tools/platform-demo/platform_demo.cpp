@@ -30,7 +30,7 @@ LRESULT CALLBACK DemoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_DESTROY:
-        if (hwnd == window) {  // not the window that measured the frame
+        if (hwnd == window) { // not the window that measured the frame
             PostQuitMessage(0);
         }
         break;
