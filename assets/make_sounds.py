@@ -96,7 +96,7 @@ def main():
     if problems:
         return 1
     if args.report:
-        print(measure.table(sounds))
+        print(measure.table(sounds, LOOPED))
     if args.out:
         os.makedirs(args.out, exist_ok=True)
         for name, x in sorted(sounds.items()):

@@ -76,12 +76,12 @@ def milk():
     m = count(0.05)
     pop = synth.sine(synth.glide(380.0, 950.0, m, 0.6), m) * synth.decay(m, 0.012)
     pop = synth.fade(pop, 0.002, 0.005)
-    out = door + synth.place(np.zeros(n), 0.55 * pop, count(pop_at))
+    out = 1.4 * door + synth.place(np.zeros(n), 0.8 * pop, count(pop_at))
     slosh_env = synth.shape_points(n, [(0, 0), (0.16, 0), (0.2, 0.9), (0.25, 0.45),
                                        (0.3, 0.8), (0.36, 0.3), (0.40, 0)])
     centre = synth.shape_points(n, [(0, 500), (0.2, 900), (0.3, 650), (0.4, 500)])
     slosh = synth.lowpass(synth.resonate(synth.noise(n, 21), centre, 2.0), 1500.0, 2)
-    out += 0.8 * slosh_env * slosh / np.std(slosh)
+    out += 0.6 * slosh_env * slosh / np.std(slosh)
     times = np.sort(np.random.RandomState(22).uniform(0.17, 0.34, 10))
     out += _bubbles(n, 23, times, 450.0, 1100.0, 0.45)
     return out
@@ -140,6 +140,7 @@ def melt():
     t = synth.times(n)
     wobble = 1.0 + 0.05 * np.sin(2 * np.pi * 6.5 * t)
     pitch = synth.glide(540.0, 120.0, n, 0.9) * wobble
+    # held partials: goo_env shapes the tone, not a strike's decay
     goo = synth.partials(pitch, n, [1, 2, 3], [1.0, 0.35, 0.15], [10.0, 10.0, 10.0])
     goo = synth.lowpass(goo, 2000.0, 2)
     goo_env = synth.shape_points(n, [(0, 0), (0.03, 0.8), (0.5, 0.6), (0.8, 0)])

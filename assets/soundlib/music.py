@@ -194,7 +194,9 @@ def gameover(seconds=2.0):
         at = count(event[0])
         kind, midi = event[1], event[2]
         if kind == "tumble":
-            snd = marimba(midi, 1.0, seconds=0.4)
+            # each note a little softer, so the overlapping tails do not
+            # swell the tumble louder than its first note
+            snd = marimba(midi, 1.0 - 0.5 * event[0], seconds=0.3)
         elif kind == "lead":
             snd = 0.8 * marimba(midi, 1.0, seconds=1.1)
         elif kind == "sparkle":
