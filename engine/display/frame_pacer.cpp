@@ -1,7 +1,8 @@
 #include "engine/display/frame_pacer.h"
 
+#include "engine/platform/platform.h"
+
 #include <cstdlib>
-#include <thread>
 
 FramePacer::FramePacer() : rate(0), period(Clock::duration::zero()), due(), started(false) {}
 
@@ -40,6 +41,8 @@ FramePacer::Clock::duration FramePacer::Delay(Clock::time_point now) {
 
 void FramePacer::Wait() {
     Clock::duration wait = Delay(Clock::now());
+    // Whole milliseconds, rounded down: a frame a fraction early keeps the schedule, one
+    // late would restart it. The platform decides what sleeping means (a browser yields).
     if (wait > Clock::duration::zero())
-        std::this_thread::sleep_for(wait);
+        Sleep(DWORD(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count()));
 }

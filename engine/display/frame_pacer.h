@@ -23,7 +23,7 @@ class FramePacer {
     // frame is shown at once and the next deadline is counted from now, so a slow
     // frame is never followed by a burst.
     Clock::duration Delay(Clock::time_point now);
-    // Sleeps for Delay(now).
+    // Sleeps for Delay(now), through the platform's Sleep.
     void Wait();
 
   private:

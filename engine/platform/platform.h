@@ -1,5 +1,5 @@
-// The one place that decides which Win32 and DirectDraw the engine talks to:
-// the real SDK on Windows, our own subset everywhere else. No other file of the
+// The one place that decides which Win32, DirectDraw and DirectSound the engine talks
+// to: the real SDK on Windows, our own subset everywhere else. No other file of the
 // engine or the game tests the platform.
 #ifndef TOLVO_ENGINE_PLATFORM_PLATFORM_H
 #define TOLVO_ENGINE_PLATFORM_PLATFORM_H
@@ -8,7 +8,8 @@
 #include <windows.h>
 #include <ddraw.h>
 #else
-#include "engine/platform/subset/win32.h"
+#include "engine/platform/subset/windows.h"
+#include "engine/platform/subset/ddraw.h"
 #endif
 
 #endif

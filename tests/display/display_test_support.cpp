@@ -61,13 +61,13 @@ void EngineTest::SetUp() {
     debugLog.Open("debug.txt");
     testInitialize = nullptr;
     testRun = nullptr;
-    ResetDesktop(headless::Desktop());
+    ResetDesktop(subset::DesktopInfo());
 }
 
-void EngineTest::ResetDesktop(const headless::Desktop& desktop) {
+void EngineTest::ResetDesktop(const subset::DesktopInfo& desktop) {
     // Whatever the last start-up made is released before the desktop goes.
     Tolvo.CleanUp();
-    headless::Reset(desktop);
+    headless::Start(desktop);
     // A new engine object, as at process start.
     Tolvo.~WindowsDX();
     new (&Tolvo) WindowsDX();

@@ -5,6 +5,7 @@
 
 #include "engine/display/windows_dx.h"
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ class EngineTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
-    void ResetDesktop(const headless::Desktop& desktop);
+    void ResetDesktop(const subset::DesktopInfo& desktop);
     // Runs Initialize on the current desktop.
     bool Start(int32_t fullScreen = 0, int32_t width = 900, int32_t height = 500);
     std::string ReadLog() const;

@@ -1,5 +1,7 @@
 // Presentation pacing: the rate chosen, waits on time, no bursts after a late frame.
 #include "engine/display/frame_pacer.h"
+#include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +58,13 @@ TEST(FramePacerTest, LateFrameIsShownAtOnceAndTheScheduleRestartsFromIt) {
     EXPECT_EQ(std::chrono::duration_cast<milliseconds>(wait).count(), 19);
 }
 
-TEST(FramePacerTest, WaitReallySleeps) {
+// The pacer sleeps through the platform, and the host decides what time is: the headless
+// host sleeps for real only when a rate was asked for.
+TEST(FramePacerTest, WaitReallySleepsOnAHostThatKeepsTime) {
+    subset::Settings settings;
+    settings.rateAsked = true;
+    std::string error;
+    ASSERT_TRUE(headless::Start(settings, &error));
     FramePacer pacer;
     pacer.SetRate(100); // 10 ms
     Clock::time_point begin = Clock::now();
@@ -64,6 +72,18 @@ TEST(FramePacerTest, WaitReallySleeps) {
         pacer.Wait();
     // The first frame goes at once, five more follow at 10 ms each.
     EXPECT_GE(Clock::now() - begin, milliseconds(45));
+    EXPECT_EQ(subset::CallCount("Sleep"), 5);
+}
+
+TEST(FramePacerTest, WaitReturnsAtOnceInVirtualTime) {
+    headless::Start();
+    FramePacer pacer;
+    pacer.SetRate(10); // 100 ms
+    Clock::time_point begin = Clock::now();
+    for (int i = 0; i < 6; ++i)
+        pacer.Wait();
+    EXPECT_LT(Clock::now() - begin, milliseconds(450));
+    EXPECT_EQ(subset::CallCount("Sleep"), 5);
 }
 
 } // namespace

@@ -115,17 +115,17 @@ TEST_F(InputTest, FocusAndActivationGatePresentation) {
     EXPECT_EQ(Tolvo.active, 1);
     Send(WM_KILLFOCUS, 0);
     EXPECT_EQ(Tolvo.active, 0);
-    int presented = headless::FramesPresented();
+    int presented = subset::FramesPresented();
     Send(WM_SETFOCUS, 0); // after start-up: present the last frame at once
     EXPECT_EQ(Tolvo.active, 1);
-    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+    EXPECT_EQ(subset::FramesPresented(), presented + 1);
 
     // Before start-up completes, focus presents nothing and does not activate.
     Tolvo.status = BACKSURFACE_OK;
     Send(WM_KILLFOCUS, 0);
     Send(WM_SETFOCUS, 0);
     EXPECT_EQ(Tolvo.active, 0);
-    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+    EXPECT_EQ(subset::FramesPresented(), presented + 1);
 }
 
 TEST_F(InputTest, CloseDestroysTheWindowAndPostsQuit) {

@@ -15,11 +15,11 @@ const int VIEW_HEIGHT = 40;
 // The window's client area as the desktop shows it.
 Picture ClientArea() {
     Picture picture(VIEW_WIDTH, VIEW_HEIGHT);
-    const std::vector<uint16_t>& desktop = headless::DesktopPixels();
+    const std::vector<uint16_t>& desktop = subset::ScreenPixels();
     for (int y = 0; y < VIEW_HEIGHT; ++y)
         for (int x = 0; x < VIEW_WIDTH; ++x)
             picture.At(x, y) =
-                desktop[size_t(Tolvo.clientY + y) * headless::DesktopWidth() + Tolvo.clientX + x];
+                desktop[size_t(Tolvo.clientY + y) * subset::ScreenWidth() + Tolvo.clientX + x];
     return picture;
 }
 
@@ -32,9 +32,9 @@ void DrawFrame(uint8_t red) {
 TEST_F(PresentationTest, WindowedFrameIsCopiedToTheClientArea) {
     ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
     DrawFrame(255);
-    int presented = headless::FramesPresented();
+    int presented = subset::FramesPresented();
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
-    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+    EXPECT_EQ(subset::FramesPresented(), presented + 1);
     EXPECT_TRUE(SamePicture("windowed-frame", Picture(VIEW_WIDTH, VIEW_HEIGHT, 31 * 1024),
                             ClientArea(), false));
 }
@@ -42,57 +42,57 @@ TEST_F(PresentationTest, WindowedFrameIsCopiedToTheClientArea) {
 TEST_F(PresentationTest, NothingIsShownWhenInactiveOrInTheBackground) {
     ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
     DrawFrame(255);
-    int presented = headless::FramesPresented();
+    int presented = subset::FramesPresented();
     Tolvo.active = 0;
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
     Tolvo.active = 1;
-    headless::SetForegroundWindow(nullptr);
+    subset::SetFocusWithoutMessages(nullptr);
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
-    EXPECT_EQ(headless::FramesPresented(), presented);
-    headless::SetForegroundWindow(Tolvo.window);
+    EXPECT_EQ(subset::FramesPresented(), presented);
+    subset::SetFocusWithoutMessages(Tolvo.window);
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
-    EXPECT_EQ(headless::FramesPresented(), presented + 1);
+    EXPECT_EQ(subset::FramesPresented(), presented + 1);
 }
 
 TEST_F(PresentationTest, WindowedLostSurfaceShowsTheBoxAndRestoresBoth) {
     ASSERT_TRUE(Start());
-    headless::LoseSurfaces();
-    int restores = headless::CallCount("Restore");
+    subset::LoseSurfaces();
+    int restores = subset::CallCount("Restore");
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
     ASSERT_EQ(headless::MessageBoxes().size(), 1u);
     EXPECT_EQ(headless::MessageBoxes()[0].text, "<WinDX::ViewUpdate> Error: Surface Lost");
     EXPECT_EQ(headless::MessageBoxes()[0].caption, "");
     EXPECT_EQ(headless::MessageBoxes()[0].owner, Tolvo.window);
-    EXPECT_EQ(headless::CallCount("Restore"), restores + 2);
+    EXPECT_EQ(subset::CallCount("Restore"), restores + 2);
 
     // A restore that fails makes the frame count as not shown.
-    headless::LoseSurfaces();
-    headless::FailCall("Restore", DDERR_GENERIC, 1);
+    subset::LoseSurfaces();
+    subset::FailCall("Restore", DDERR_GENERIC, 1);
     EXPECT_EQ(Tolvo.ViewUpdate(), 0);
-    headless::LoseSurfaces();
-    headless::FailCall("Restore", DDERR_GENERIC, 1, 1);
+    subset::LoseSurfaces();
+    subset::FailCall("Restore", DDERR_GENERIC, 1, 1);
     EXPECT_EQ(Tolvo.ViewUpdate(), 0);
 }
 
 TEST_F(PresentationTest, BlitStillDrawingReturnsZeroOtherErrorsOne) {
     ASSERT_TRUE(Start());
-    headless::FailCall("BltFast", DDERR_WASSTILLDRAWING, 1);
+    subset::FailCall("BltFast", DDERR_WASSTILLDRAWING, 1);
     EXPECT_EQ(Tolvo.ViewUpdate(), 0);
-    headless::FailCall("BltFast", DDERR_GENERIC, 1);
+    subset::FailCall("BltFast", DDERR_GENERIC, 1);
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
     EXPECT_TRUE(headless::MessageBoxes().empty());
 }
 
 TEST_F(PresentationTest, FullScreenFlipsAndRepairsLostSurfacesSilently) {
     ASSERT_TRUE(Start(1, 640, 480));
-    int presented = headless::FramesPresented();
+    int presented = subset::FramesPresented();
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
-    EXPECT_EQ(headless::CallCount("Flip"), 1);
-    EXPECT_EQ(headless::FramesPresented(), presented + 1);
-    headless::LoseSurfaces();
-    int restores = headless::CallCount("Restore");
+    EXPECT_EQ(subset::CallCount("Flip"), 1);
+    EXPECT_EQ(subset::FramesPresented(), presented + 1);
+    subset::LoseSurfaces();
+    int restores = subset::CallCount("Restore");
     EXPECT_EQ(Tolvo.ViewUpdate(), 1);
-    EXPECT_EQ(headless::CallCount("Restore"), restores + 1);
+    EXPECT_EQ(subset::CallCount("Restore"), restores + 1);
     EXPECT_TRUE(headless::MessageBoxes().empty());
 }
 
@@ -106,24 +106,24 @@ TEST_F(PresentationTest, AfterLostSurfacesAreRepairedFramesLockDrawAndShow) {
     };
     for (const Case& c : {Case{"full screen", 1, 0}, Case{"windowed", 0, 1}}) {
         SCOPED_TRACE(c.what);
-        ResetDesktop(headless::Desktop());
+        ResetDesktop(subset::DesktopInfo());
         ASSERT_TRUE(c.fullScreen ? Start(1, 640, 480) : Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
         DrawFrame(255);
         Tolvo.ViewUpdate();
-        headless::LoseSurfaces();
+        subset::LoseSurfaces();
         Tolvo.ViewUpdate(); // finds the loss and repairs it
         for (int frame = 0; frame < 5; ++frame) {
             const uint8_t red = uint8_t(8 * (frame + 1));
             ASSERT_TRUE(Tolvo.LockBuffer()) << "frame " << frame;
             Tolvo.FillRectangle(0, 0, VIEW_WIDTH - 1, VIEW_HEIGHT - 1, red, 0, 0);
             Tolvo.UnlockBuffer();
-            int presented = headless::FramesPresented();
+            int presented = subset::FramesPresented();
             EXPECT_EQ(Tolvo.ViewUpdate(), 1);
-            EXPECT_EQ(headless::FramesPresented(), presented + 1);
+            EXPECT_EQ(subset::FramesPresented(), presented + 1);
             const size_t at = c.fullScreen ? 0
-                                           : size_t(Tolvo.clientY) * headless::DesktopWidth() +
+                                           : size_t(Tolvo.clientY) * subset::ScreenWidth() +
                                                  size_t(Tolvo.clientX);
-            EXPECT_EQ(headless::DesktopPixels()[at], uint16_t((red >> 3) * 1024)) << frame;
+            EXPECT_EQ(subset::ScreenPixels()[at], uint16_t((red >> 3) * 1024)) << frame;
         }
         EXPECT_EQ(Tolvo.status, READY);
         EXPECT_EQ(headless::MessageBoxes().size(), c.boxes);
@@ -135,7 +135,7 @@ TEST_F(PresentationTest, FailedLockShowsTheBoxAndLeavesDrawingHarmless) {
     ASSERT_TRUE(Start(0, VIEW_WIDTH + 1, VIEW_HEIGHT + 1));
     DrawFrame(255);
     uint16_t* previous = Tolvo.pixels;
-    headless::FailCall("Lock", DDERR_SURFACEBUSY, 1);
+    subset::FailCall("Lock", DDERR_SURFACEBUSY, 1);
     EXPECT_FALSE(Tolvo.LockBuffer());
     EXPECT_EQ(Tolvo.status, LOCK_FAILED);
     EXPECT_EQ(Tolvo.pixels, previous);
@@ -171,7 +171,7 @@ TEST_F(PresentationTest, TextIsDrawnOntoTheBackBufferInTheSetColour) {
     EXPECT_EQ(other, 0); // transparent background: nothing but the glyphs changed
     EXPECT_EQ(Tolvo.DrawText(2, 2, nullptr), 1);
 
-    headless::FailCall("GetDC", DDERR_CANTCREATEDC, 1);
+    subset::FailCall("GetDC", DDERR_CANTCREATEDC, 1);
     EXPECT_EQ(Tolvo.DrawText(2, 2, "Hi"), 0);
     std::string line = "WinDX::DrawText: Unable to get device context handle.\n  ";
     std::string log = ReadLog();

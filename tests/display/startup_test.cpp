@@ -4,71 +4,41 @@
 
 #include "engine/file/debug_log.h"
 #include "engine/image/pixel_format.h"
+#include "tests/support/startup_faults.h"
 
 namespace {
 
 using StartupTest = EngineTest;
 
-struct FailureCase {
-    const char* call;
-    HRESULT result;
-    int skip;
-    int times;
-    int32_t fullScreen;
-    int32_t expectedStatus;
-};
-
+// Each step of start-up that fails stops it with that step's status; failures start-up
+// survives leave it READY.
 TEST_F(StartupTest, EachFailingStepStopsWithItsStatus) {
-    const FailureCase cases[] = {
-        {"RegisterClassA", 0, 0, 1, 0, INITCLASS_FAILED},
-        {"CreateWindowExA", 0, 0, 1, 0, INITWINTEMP_FAILED},
-        {"CreateWindowExA", 0, 1, 1, 0, INITWINREAL_FAILED},
-        {"UpdateWindow", 0, 0, 1, 0, SHOWWIN_FAILED},
-        {"DirectDrawCreate", DDERR_GENERIC, 0, 1, 0, DDSTART_FAILED},
-        {"SetCooperativeLevel", DDERR_GENERIC, 0, 1, 0, DDSETLEVEL_FAILED},
-        {"SetCooperativeLevel", DDERR_GENERIC, 0, 1, 1, DDSETLEVEL_FAILED},
-        {"SetDisplayMode", DDERR_INVALIDMODE, 0, 1, 1, SETMODE_FAILED},
-        // Each surface gets one second attempt.
-        {"CreateSurface", DDERR_OUTOFVIDEOMEMORY, 0, 2, 0, FRONTSURFACE_FAILED},
-        {"CreateSurface", DDERR_OUTOFVIDEOMEMORY, 0, 2, 1, FRONTSURFACE_FAILED},
-        {"CreateSurface", DDERR_OUTOFVIDEOMEMORY, 1, 2, 0, BACKSURFACE_FAILED},
-        {"GetAttachedSurface", DDERR_NOTFOUND, 0, 1, 1, BACKSURFACE_FAILED},
-        // Without the back buffer's description there is no geometry to draw with.
-        {"GetSurfaceDesc", DDERR_GENERIC, 1, 1, 0, BACKSURFACE_FAILED},
-        // Recovered by the second attempt.
-        {"CreateSurface", DDERR_OUTOFVIDEOMEMORY, 0, 1, 0, READY},
-        {"CreateSurface", DDERR_OUTOFVIDEOMEMORY, 1, 1, 0, READY},
-        {"CreateSurface", DDERR_OUTOFVIDEOMEMORY, 0, 1, 1, READY},
-        // The front buffer's description only decides a log line.
-        {"GetSurfaceDesc", DDERR_GENERIC, 0, 1, 0, READY},
-    };
-    for (const FailureCase& c : cases) {
-        ResetDesktop(headless::Desktop());
-        headless::FailCall(c.call, c.result, c.times, c.skip);
+    for (const StartupFault& c : StartupFaultTable()) {
+        ResetDesktop(subset::DesktopInfo());
+        subset::FailCall(c.call, c.result, c.times, c.skip);
         bool started = Start(c.fullScreen, 640, 480);
-        EXPECT_EQ(Tolvo.status, c.expectedStatus) << c.call << " skip " << c.skip << " times "
-                                                  << c.times << " fullScreen " << c.fullScreen;
-        EXPECT_EQ(started, c.expectedStatus == READY) << c.call;
+        EXPECT_EQ(Tolvo.status, c.status) << Describe(c);
+        EXPECT_EQ(started, c.status == READY) << Describe(c);
     }
 }
 
 TEST_F(StartupTest, WindowedSurfaceRetriesAreCounted) {
-    headless::FailCall("CreateSurface", DDERR_OUTOFVIDEOMEMORY, 1, 0);
+    subset::FailCall("CreateSurface", DDERR_OUTOFVIDEOMEMORY, 1, 0);
     ASSERT_TRUE(Start());
-    EXPECT_EQ(headless::CallCount("CreateSurface"), 3); // primary twice, back once
-    EXPECT_EQ(headless::CallCount("SetDisplayMode"), 0);
+    EXPECT_EQ(subset::CallCount("CreateSurface"), 3); // primary twice, back once
+    EXPECT_EQ(subset::CallCount("SetDisplayMode"), 0);
 }
 
 TEST_F(StartupTest, DesktopDepthOtherThanSixteenIsRefusedBeforeAnyWindow) {
     for (int depth : {8, 24, 32}) {
-        headless::Desktop desktop;
+        subset::DesktopInfo desktop;
         desktop.bitsPerPixel = depth;
         ResetDesktop(desktop);
         EXPECT_FALSE(Start());
         EXPECT_EQ(Tolvo.status, BPP_FAILED) << depth;
         EXPECT_EQ(Tolvo.bitsPerPixel, depth);
-        EXPECT_EQ(headless::CallCount("RegisterClassA"), 1);
-        EXPECT_EQ(headless::CallCount("CreateWindowExA"), 0);
+        EXPECT_EQ(subset::CallCount("RegisterClassA"), 1);
+        EXPECT_EQ(subset::CallCount("CreateWindowExA"), 0);
     }
 }
 
@@ -81,7 +51,7 @@ TEST_F(StartupTest, WindowedSizeIsCheckedAgainstTheDesktop) {
         {-5, 300, READY, 1024, 300},
     };
     for (const auto& c : cases) {
-        ResetDesktop(headless::Desktop());
+        ResetDesktop(subset::DesktopInfo());
         Start(0, c.width, c.height);
         EXPECT_EQ(Tolvo.status, c.status) << c.width << "x" << c.height;
         if (c.status == READY) {
@@ -95,15 +65,15 @@ TEST_F(StartupTest, WindowedSizeIsCheckedAgainstTheDesktop) {
 TEST_F(StartupTest, FullScreenSkipsTheSizeCheckAndUsesAFlipChain) {
     ASSERT_TRUE(Start(1, 640, 480));
     EXPECT_EQ(Tolvo.fullScreen, 1);
-    EXPECT_EQ(headless::CallCount("SetDisplayMode"), 1);
-    EXPECT_EQ(headless::CallCount("GetAttachedSurface"), 1);
+    EXPECT_EQ(subset::CallCount("SetDisplayMode"), 1);
+    EXPECT_EQ(subset::CallCount("GetAttachedSurface"), 1);
     EXPECT_EQ(Tolvo.height, 480);
     EXPECT_NE(ReadLog().find("WinDX:: Back Buffer is a valid flip (back) buffer.\n"),
               std::string::npos);
 
     // Larger than the desktop: only the display mode decides.
-    ResetDesktop(headless::Desktop());
-    headless::FailCall("SetDisplayMode", DDERR_INVALIDMODE);
+    ResetDesktop(subset::DesktopInfo());
+    subset::FailCall("SetDisplayMode", DDERR_INVALIDMODE);
     EXPECT_FALSE(Start(1, 2000, 1000));
     EXPECT_EQ(Tolvo.status, SETMODE_FAILED);
 }
@@ -111,12 +81,12 @@ TEST_F(StartupTest, FullScreenSkipsTheSizeCheckAndUsesAFlipChain) {
 TEST_F(StartupTest, AnyFullScreenValueOtherThanOneIsWindowed) {
     ASSERT_TRUE(Start(2, 900, 500));
     EXPECT_EQ(Tolvo.fullScreen, 2);
-    EXPECT_EQ(headless::CallCount("SetDisplayMode"), 0);
-    EXPECT_EQ(headless::CallCount("GetAttachedSurface"), 0);
+    EXPECT_EQ(subset::CallCount("SetDisplayMode"), 0);
+    EXPECT_EQ(subset::CallCount("GetAttachedSurface"), 0);
 }
 
 TEST_F(StartupTest, GeometryComesFromTheBackBuffer) {
-    headless::Desktop desktop;
+    subset::DesktopInfo desktop;
     desktop.pitchPadding = 2048 - 900 * 2;
     ResetDesktop(desktop);
     ASSERT_TRUE(Start(0, 900, 500));
@@ -153,8 +123,8 @@ TEST_F(StartupTest, PixelFormatIsReadForBothLayouts) {
         {true, {0x7C00, 0x03E0, 0x001F, 10, 5, 0, 5, 5, 5}},
     };
     for (const auto& c : cases) {
-        headless::Desktop desktop;
-        desktop.rgb555 = c.rgb555;
+        subset::DesktopInfo desktop;
+        desktop.masks = c.rgb555 ? subset::RGB555 : subset::RGB565;
         ResetDesktop(desktop);
         // A description without masks must not hang start-up's bit counting.
         SetPixelFormat(0, 0, 0);
@@ -175,7 +145,7 @@ TEST_F(StartupTest, PixelFormatIsReadForBothLayouts) {
 }
 
 TEST_F(StartupTest, BackBufferTallerThanTheRowTableIsRefused) {
-    headless::Desktop desktop;
+    subset::DesktopInfo desktop;
     desktop.width = 1280;
     desktop.height = 1024;
     ResetDesktop(desktop);
@@ -220,8 +190,8 @@ TEST_F(StartupTest, FullScreenPrimaryFailuresWriteTheirLineBeforeTheRetry) {
         {DDERR_NOEMULATION, "<WinDX::CreateSurface> No Emulation\n"},
     };
     for (const auto& c : cases) {
-        ResetDesktop(headless::Desktop());
-        headless::FailCall("CreateSurface", c.code, 1);
+        ResetDesktop(subset::DesktopInfo());
+        subset::FailCall("CreateSurface", c.code, 1);
         ASSERT_TRUE(Start(1, 640, 480)) << c.line;
         std::string log = ReadLog();
         std::string expectedStart = LogText({"WindowsDX: Initialization started.\n", c.line});
@@ -229,8 +199,8 @@ TEST_F(StartupTest, FullScreenPrimaryFailuresWriteTheirLineBeforeTheRetry) {
     }
     // Codes outside the list, and any failure in windowed mode, write nothing.
     for (int32_t fullScreen : {1, 0}) {
-        ResetDesktop(headless::Desktop());
-        headless::FailCall("CreateSurface", fullScreen ? DDERR_GENERIC : DDERR_OUTOFMEMORY, 1);
+        ResetDesktop(subset::DesktopInfo());
+        subset::FailCall("CreateSurface", fullScreen ? DDERR_GENERIC : DDERR_OUTOFMEMORY, 1);
         ASSERT_TRUE(Start(fullScreen, 640, 480));
         EXPECT_EQ(ReadLog().find("<WinDX::CreateSurface>"), std::string::npos);
     }
@@ -270,7 +240,7 @@ TEST_F(StartupTest, StartupErrorBoxAndLogLineForEveryStatus) {
          "Select High Color (16-bit)"},
     };
     for (const auto& row : rows) {
-        ResetDesktop(headless::Desktop());
+        ResetDesktop(subset::DesktopInfo());
         debugLog.Open("debug.txt");
         Tolvo.status = row.status;
         Tolvo.ShowStartupError();
@@ -285,7 +255,7 @@ TEST_F(StartupTest, StartupErrorBoxAndLogLineForEveryStatus) {
     }
     // Statuses without a row of their own still say what happened.
     for (int32_t status : {2, 18, 19, 20, 23, -1}) {
-        ResetDesktop(headless::Desktop());
+        ResetDesktop(subset::DesktopInfo());
         Tolvo.status = status;
         Tolvo.ShowStartupError();
         ASSERT_EQ(headless::MessageBoxes().size(), 1u);
@@ -293,7 +263,7 @@ TEST_F(StartupTest, StartupErrorBoxAndLogLineForEveryStatus) {
         EXPECT_EQ(text.rfind("Unable to start Tolvo.\n\nError: ", 0), 0u) << status;
         EXPECT_GT(text.size(), std::string("Unable to start Tolvo.\n\nError: ").size() + 20);
     }
-    ResetDesktop(headless::Desktop());
+    ResetDesktop(subset::DesktopInfo());
     Tolvo.status = LOCK_FAILED;
     Tolvo.ShowStartupError();
     EXPECT_NE(headless::MessageBoxes()[0].text.find("LOCK_FAILED"), std::string::npos);

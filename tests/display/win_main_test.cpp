@@ -36,7 +36,7 @@ TEST_F(EntryTest, FailedStartupNeverRunsAndSkipsCleanUp) {
         {"GetAttachedSurface", DDERR_GENERIC, READY}, // windowed: not used
     };
     for (const auto& failure : failures) {
-        ResetDesktop(headless::Desktop());
+        ResetDesktop(subset::DesktopInfo());
         StartWindowedGame();
         int runs = 0;
         testRun = [&] {
@@ -44,7 +44,7 @@ TEST_F(EntryTest, FailedStartupNeverRunsAndSkipsCleanUp) {
             PostQuitMessage(0);
             return 0;
         };
-        headless::FailCall(failure.call, failure.result, -1);
+        subset::FailCall(failure.call, failure.result, -1);
         int code = Enter();
         if (failure.status == READY) {
             EXPECT_EQ(code, 0);
@@ -58,7 +58,7 @@ TEST_F(EntryTest, FailedStartupNeverRunsAndSkipsCleanUp) {
     }
 
     // 24-bit desktop: the BPP box, and CleanUp is not called (DirectDraw never started).
-    headless::Desktop desktop;
+    subset::DesktopInfo desktop;
     desktop.bitsPerPixel = 24;
     ResetDesktop(desktop);
     StartWindowedGame();
@@ -68,9 +68,9 @@ TEST_F(EntryTest, FailedStartupNeverRunsAndSkipsCleanUp) {
     EXPECT_NE(headless::MessageBoxes()[0].text.find("BPP_FAILED"), std::string::npos);
 
     // A start-up that stopped after DirectDraw began keeps its objects: no CleanUp.
-    ResetDesktop(headless::Desktop());
+    ResetDesktop(subset::DesktopInfo());
     StartWindowedGame();
-    headless::FailCall("CreateSurface", DDERR_GENERIC, -1);
+    subset::FailCall("CreateSurface", DDERR_GENERIC, -1);
     EXPECT_EQ(Enter(), -1);
     EXPECT_NE(Tolvo.directDraw, nullptr);
 }
@@ -79,7 +79,7 @@ TEST_F(EntryTest, ClosingTheWindowEndsWithZeroAfterCleanUp) {
     StartWindowedGame();
     int runs = 0;
     testRun = [&] { return ++runs; };
-    headless::QueueClose(3);
+    subset::QueueClose(3);
     EXPECT_EQ(Enter(), 0);
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(Tolvo.primary, nullptr);
@@ -91,7 +91,7 @@ TEST_F(EntryTest, EscapeQuitsWithZeroAndIsAlsoTyped) {
     StartWindowedGame();
     int runs = 0;
     testRun = [&] { return ++runs; };
-    headless::QueueKeyDown(4, VK_ESCAPE);
+    subset::QueueKeyDown(4, VK_ESCAPE);
     EXPECT_EQ(Enter(), 0);
     EXPECT_EQ(runs, 3);
     EXPECT_EQ(Tolvo.keyCount, 1);
@@ -118,7 +118,7 @@ TEST_F(EntryTest, PendingMessagesAreHandledOneAPassBeforeTheNextFrame) {
         mouseXAtRun.push_back(Tolvo.GetMouseX());
         if (mouseXAtRun.size() == 1) {
             for (int x = 1; x <= 50; ++x)
-                headless::PostToMainWindow(WM_MOUSEMOVE, 0, MAKELPARAM(x, 2));
+                subset::PostToMainWindow(WM_MOUSEMOVE, 0, MAKELPARAM(x, 2));
         }
         if (mouseXAtRun.size() == 2)
             PostQuitMessage(0);

@@ -7,6 +7,8 @@ build=$1
 seconds=${2:-60}
 FUZZ_MALLOC_MB=${FUZZ_MALLOC_MB:-256}
 FUZZ_RSS_MB=${FUZZ_RSS_MB:-512}
+# AddressSanitizer's quarantine of freed memory would otherwise count in the resident size.
+export ASAN_OPTIONS="quarantine_size_mb=32${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 here=$(cd "$(dirname "$0")" && pwd)
 [ -x "$build/fuzz/fuzz_tiff" ] && [ -x "$build/fuzz/fuzz_text" ] ||
     { echo "run_fuzz: build fuzz_tiff and fuzz_text in $build first" >&2; exit 2; }

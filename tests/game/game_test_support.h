@@ -6,6 +6,7 @@
 #include "engine/display/windows_dx.h"
 #include "engine/image/image.h"
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 
 #include <cstdint>
 #include <cstring>
@@ -22,7 +23,7 @@ inline void StartDisplay() {
         if (access("../Images", F_OK) == 0 && chdir("..") != 0) {
             return;
         }
-        headless::Reset();
+        headless::Start();
         Tolvo.Initialize(false, 900, 500);
         started = true;
     }

@@ -70,7 +70,7 @@ TEST(Shell, AFrameWhoseLockFailsDrawsNothingButStillAdvancesTheGame) {
 
     muffinTrack.Add(20.0f, 300.0f); // on the hero: knocked down at once
 
-    headless::FailCall("Lock", DDERR_SURFACELOST, 1);
+    subset::FailCall("Lock", DDERR_SURFACELOST, 1);
     run();
     EXPECT_EQ(heroTick, 1);
     EXPECT_FALSE(hero.clear);

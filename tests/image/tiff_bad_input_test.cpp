@@ -21,7 +21,7 @@ const char* const CORRUPTED = "Load:Tiff: File is corrupted, or is not a .TIFF f
 
 class TiffBadInput : public ::testing::Test {
   protected:
-    void SetUp() override { headless::Reset(); }
+    void SetUp() override { headless::Start(); }
 
     static TiffLayout Rgb(uint32_t width, uint32_t height) {
         TiffLayout layout;

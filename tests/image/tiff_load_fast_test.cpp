@@ -16,7 +16,7 @@ namespace {
 
 class TiffLoadFast : public ::testing::Test {
   protected:
-    void SetUp() override { headless::Reset(); }
+    void SetUp() override { headless::Start(); }
 
     // width x height pixels of `channels` 8-bit samples, rowsPerStrip rows a strip.
     static TiffLayout Picture(int width, int height, int channels, int rowsPerStrip,

@@ -23,7 +23,7 @@ const char* const NOT_FOUND_TAIL =
 
 class TiffReader : public ::testing::Test {
   protected:
-    void SetUp() override { headless::Reset(); }
+    void SetUp() override { headless::Start(); }
 
     std::string Write(const TiffLayout& layout, const std::string& suffix = ".tif") {
         std::string name = TestFile(suffix);

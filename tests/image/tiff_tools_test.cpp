@@ -80,7 +80,7 @@ std::vector<uint8_t> Samples(const Image& image) {
 class ToolPictures : public ::testing::Test {
   protected:
     void SetUp() override {
-        headless::Reset();
+        headless::Start();
         pictures = Manifest();
         ASSERT_GE(pictures.size(), 24u);
     }

@@ -65,7 +65,7 @@ Image PatternImage(int width, int height) {
 
 class TiffWriter : public ::testing::Test {
   protected:
-    void SetUp() override { headless::Reset(); }
+    void SetUp() override { headless::Start(); }
 
     std::vector<uint8_t> Save(Image& image, int mode, int depth, const std::string& suffix = "") {
         std::string name = TestFile(suffix + ".tif");

@@ -1,6 +1,7 @@
 // DirectDraw on the headless desktop: the engine's windowed and full-screen set-ups,
 // locking, presenting, lost surfaces and injected failures.
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 #include "engine/platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -35,8 +36,8 @@ class DirectDrawTest : public ::testing::Test {
         }
     }
 
-    void StartWindow(const headless::Desktop& desktop, DWORD style) {
-        headless::Reset(desktop);
+    void StartWindow(const subset::DesktopInfo& desktop, DWORD style) {
+        headless::Start(desktop);
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = PlainProc;
         windowClass.lpszClassName = "Tolvo";
@@ -49,7 +50,7 @@ class DirectDrawTest : public ::testing::Test {
     }
 
     // The engine's windowed set-up: a primary and an off-screen back buffer.
-    void StartWindowed(const headless::Desktop& desktop = headless::Desktop()) {
+    void StartWindowed(const subset::DesktopInfo& desktop = subset::DesktopInfo()) {
         StartWindow(desktop, WS_SYSMENU);
         ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_NORMAL), DD_OK);
         DDSURFACEDESC description = {};
@@ -66,7 +67,7 @@ class DirectDrawTest : public ::testing::Test {
 
     // The engine's full-screen set-up: a display mode and a flip chain.
     void StartFullScreen(int width, int height) {
-        StartWindow(headless::Desktop(), WS_POPUP);
+        StartWindow(subset::DesktopInfo(), WS_POPUP);
         ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE),
                   DD_OK);
         ASSERT_EQ(directDraw->SetDisplayMode(width, height, 16), DD_OK);
@@ -97,7 +98,7 @@ class DirectDrawTest : public ::testing::Test {
     }
 
     uint16_t DesktopAt(int x, int y) {
-        return headless::DesktopPixels()[static_cast<size_t>(y) * headless::DesktopWidth() + x];
+        return subset::ScreenPixels()[static_cast<size_t>(y) * subset::ScreenWidth() + x];
     }
 };
 
@@ -123,8 +124,8 @@ TEST_F(DirectDrawTest, WindowedBackBufferDescribesItself) {
 }
 
 TEST_F(DirectDrawTest, PaddedPitchAndFiveFiveFiveFormat) {
-    headless::Desktop desktop;
-    desktop.rgb555 = true;
+    subset::DesktopInfo desktop;
+    desktop.masks = subset::RGB555;
     desktop.pitchPadding = 48;
     StartWindowed(desktop);
     EXPECT_EQ(Fill(0x7C00), 448);
@@ -145,7 +146,7 @@ TEST_F(DirectDrawTest, BltFastPresentsAtTheClientOriginClippedToTheDesktop) {
     StartWindowed();
     Fill(0x1234);
     ASSERT_EQ(primary->BltFast(103, 123, back, nullptr, DDBLTFAST_WAIT), DD_OK);
-    EXPECT_EQ(headless::FramesPresented(), 1);
+    EXPECT_EQ(subset::FramesPresented(), 1);
     EXPECT_EQ(DesktopAt(103, 123), 0x1234);
     EXPECT_EQ(DesktopAt(302, 222), 0x1234);
     EXPECT_EQ(DesktopAt(303, 222), 0);
@@ -155,7 +156,7 @@ TEST_F(DirectDrawTest, BltFastPresentsAtTheClientOriginClippedToTheDesktop) {
     EXPECT_EQ(DesktopAt(1023, 767), 0x1234);
     // Wholly off the desktop (a client origin read as unsigned 16 bits).
     ASSERT_EQ(primary->BltFast(65000, 65000, back, nullptr, DDBLTFAST_WAIT), DD_OK);
-    EXPECT_EQ(headless::FramesPresented(), 3);
+    EXPECT_EQ(subset::FramesPresented(), 3);
     RECT outside = {0, 0, 201, 10};
     EXPECT_EQ(primary->BltFast(0, 0, back, &outside, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
 }
@@ -182,13 +183,13 @@ TEST_F(DirectDrawTest, LockRulesFollowDirectDraw) {
 TEST_F(DirectDrawTest, LostSurfacesReportUntilRestored) {
     StartWindowed();
     Fill(0x0F0F);
-    headless::LoseSurfaces();
+    subset::LoseSurfaces();
     EXPECT_EQ(primary->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
     DDSURFACEDESC description = {};
     description.dwSize = 108;
     EXPECT_EQ(back->Lock(nullptr, &description, DDLOCK_WAIT, nullptr), DDERR_SURFACELOST);
-    EXPECT_EQ(headless::FramesPresented(), 0);
+    EXPECT_EQ(subset::FramesPresented(), 0);
     EXPECT_EQ(primary->Restore(), DD_OK);
     EXPECT_EQ(primary->IsLost(), DD_OK);
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
@@ -202,7 +203,7 @@ TEST_F(DirectDrawTest, LostSurfacesReportUntilRestored) {
 TEST_F(DirectDrawTest, FlipChainShowsTheBackBufferAndRestoresTheMode) {
     StartFullScreen(640, 480);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 640);
-    EXPECT_EQ(headless::DesktopHeight(), 480);
+    EXPECT_EQ(subset::ScreenHeight(), 480);
     DDSURFACEDESC description = {};
     description.dwSize = 108;
     ASSERT_EQ(back->GetSurfaceDesc(&description), DD_OK);
@@ -214,7 +215,7 @@ TEST_F(DirectDrawTest, FlipChainShowsTheBackBufferAndRestoresTheMode) {
     Fill(0x0101);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(DesktopAt(0, 0), 0x0101);
-    EXPECT_EQ(headless::FramesPresented(), 2);
+    EXPECT_EQ(subset::FramesPresented(), 2);
     EXPECT_EQ(back->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);
     // Only one primary at a time; the chain goes when its primary is released.
     description.dwFlags = DDSD_CAPS;
@@ -232,7 +233,7 @@ TEST_F(DirectDrawTest, FlipChainShowsTheBackBufferAndRestoresTheMode) {
 }
 
 TEST_F(DirectDrawTest, RequestsDirectDrawRefuses) {
-    StartWindow(headless::Desktop(), WS_SYSMENU);
+    StartWindow(subset::DesktopInfo(), WS_SYSMENU);
     DDSURFACEDESC description = {};
     description.dwSize = 108;
     description.dwFlags = DDSD_CAPS;
@@ -257,10 +258,10 @@ TEST_F(DirectDrawTest, RequestsDirectDrawRefuses) {
 }
 
 TEST_F(DirectDrawTest, DesktopDepthAndRefreshComeFromTheDesktop) {
-    headless::Desktop desktop;
+    subset::DesktopInfo desktop;
     desktop.bitsPerPixel = 32;
     desktop.refreshRate = 75;
-    headless::Reset(desktop);
+    headless::Start(desktop);
     HDC screen = GetDC(nullptr);
     ASSERT_NE(screen, nullptr);
     EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
@@ -339,10 +340,10 @@ TEST_F(DirectDrawTest, InjectedFailuresOnEachCall) {
          0},
     };
     for (const Case& c : cases) {
-        headless::FailCall(c.call, c.injected);
-        int before = headless::CallCount(c.call);
+        subset::FailCall(c.call, c.injected);
+        int before = subset::CallCount(c.call);
         EXPECT_EQ(c.make(), c.expected) << c.call;
-        EXPECT_EQ(headless::CallCount(c.call), before + 1) << c.call;
+        EXPECT_EQ(subset::CallCount(c.call), before + 1) << c.call;
         EXPECT_NE(c.make(), c.expected) << c.call << " should fail once only";
         if (made) {
             made->Release();
@@ -364,15 +365,25 @@ TEST_F(DirectDrawTest, InjectedFailuresOnEachCall) {
 
 TEST_F(DirectDrawTest, FailuresCanWaitAndRepeat) {
     StartWindowed();
-    headless::FailCall("BltFast", DDERR_SURFACELOST, 2, 1);
+    subset::FailCall("BltFast", DDERR_SURFACELOST, 2, 1);
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DD_OK);
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
     EXPECT_EQ(primary->BltFast(0, 0, back, nullptr, DDBLTFAST_WAIT), DD_OK);
-    headless::FailCall("Flip", DDERR_GENERIC, -1);
+    subset::FailCall("Flip", DDERR_GENERIC, -1);
     for (int i = 0; i < 5; i++) {
         EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_GENERIC);
     }
+}
+
+// A fault on a call that does not exist would inject nothing and let the test pass for
+// the wrong reason: a misspelled name stops the program instead.
+TEST(FaultNames, ANameThatIsNoEntryPointStopsTheProgram) {
+    headless::Start();
+    EXPECT_DEATH(subset::FailCall("Lokc", DDERR_GENERIC), "'Lokc' is not an entry point");
+    EXPECT_DEATH(subset::FailCall("GetDC ", 0), "is not an entry point");
+    subset::FailCall("user32!GetDC", 0); // every real name is accepted
+    EXPECT_EQ(GetDC(nullptr), nullptr);
 }
 
 } // namespace

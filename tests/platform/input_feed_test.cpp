@@ -1,6 +1,7 @@
 // Scripts, the frame limit, recording and replay, and frame capture: the input feed
 // between the message queue and the frame loop.
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/subset/script.h"
 
@@ -29,7 +30,7 @@ std::vector<Delivered> delivered;
 
 LRESULT CALLBACK FeedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR || message == WM_CLOSE) {
-        delivered.push_back({headless::FramesRun() + 1, message, wParam});
+        delivered.push_back({subset::FramesRun() + 1, message, wParam});
     }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
@@ -117,11 +118,11 @@ TEST(Script, ParsesEventsAndReportsBadLinesByNumber) {
 }
 
 TEST_F(InputFeed, ScriptEventsArriveBeforeTheirFrame) {
-    headless::Reset();
+    headless::Start();
     Start();
     std::string path = TempPath("script.txt");
     WriteFile(path, "3 down 65\n3 up 65\n1 char 50\nbad line\n5 close\n");
-    ASSERT_TRUE(headless::PlayScript(path));
+    ASSERT_TRUE(subset::PlayScript(path));
     EXPECT_EQ(Run(100), 4);
     std::vector<Delivered> expected = {{1, WM_CHAR, 50},
                                        {3, WM_KEYDOWN, 65},
@@ -129,41 +130,41 @@ TEST_F(InputFeed, ScriptEventsArriveBeforeTheirFrame) {
                                        {3, WM_KEYUP, 65},
                                        {5, WM_CLOSE, 0}};
     EXPECT_EQ(delivered, expected);
-    EXPECT_FALSE(headless::PlayScript(TempPath("no-such-script.txt")));
+    EXPECT_FALSE(subset::PlayScript(TempPath("no-such-script.txt")));
     std::remove(path.c_str());
 }
 
 TEST_F(InputFeed, FrameLimitClosesTheWindowBeforeTheNextFrame) {
-    headless::Reset();
+    headless::Start();
     Start();
-    headless::StopAfterFrames(25);
+    subset::StopAfterFrames(25);
     EXPECT_EQ(Run(1000), 25);
-    EXPECT_EQ(headless::FramesRun(), 25);
+    EXPECT_EQ(subset::FramesRun(), 25);
     ASSERT_EQ(delivered.size(), 1u);
     EXPECT_EQ(delivered[0], (Delivered{26, WM_CLOSE, 0}));
 }
 
 TEST_F(InputFeed, RecordingReplaysToTheSameEvents) {
     std::string path = TempPath("record.txt");
-    headless::Reset();
+    headless::Start();
     Start();
-    ASSERT_TRUE(headless::RecordInput(path));
-    headless::QueueKeyDown(2, VK_SHIFT);
-    headless::QueueKeyDown(2, 'P');
-    headless::QueueKeyUp(4, 'P');
-    headless::QueueKeyUp(4, VK_SHIFT);
-    headless::QueueKeyDown(4, VK_SPACE);
-    headless::QueueChar(7, 'z');
-    headless::QueueKeyDown(9, VK_LEFT);
-    headless::QueueKeyDown(10, VK_LEFT); // auto-repeat
-    headless::QueueClose(12);
+    ASSERT_TRUE(subset::RecordInput(path));
+    subset::QueueKeyDown(2, VK_SHIFT);
+    subset::QueueKeyDown(2, 'P');
+    subset::QueueKeyUp(4, 'P');
+    subset::QueueKeyUp(4, VK_SHIFT);
+    subset::QueueKeyDown(4, VK_SPACE);
+    subset::QueueChar(7, 'z');
+    subset::QueueKeyDown(9, VK_LEFT);
+    subset::QueueKeyDown(10, VK_LEFT); // auto-repeat
+    subset::QueueClose(12);
     Run(100);
     std::vector<Delivered> first = delivered;
     ASSERT_EQ(first.size(), 11u); // nine events, and the characters of 'P' and Space
 
-    headless::Reset(); // also closes the recording
+    headless::Start(); // also closes the recording
     Start();
-    ASSERT_TRUE(headless::PlayScript(path));
+    ASSERT_TRUE(subset::PlayScript(path));
     Run(100);
     EXPECT_EQ(delivered, first);
     std::remove(path.c_str());
@@ -190,10 +191,10 @@ bool ReadPng(const std::string& path, int x, int y, int* width, int* height, png
 }
 
 TEST_F(InputFeed, CaptureWritesTheClientAreaOfEveryKthFrame) {
-    headless::Reset();
+    headless::Start();
     Start();
     std::string folder = TempPath("capture");
-    ASSERT_TRUE(headless::CaptureFrames(folder, 2));
+    ASSERT_TRUE(subset::CaptureFrames(folder, 2));
     LPDIRECTDRAW directDraw = nullptr;
     ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
     directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
@@ -259,11 +260,11 @@ TEST(Environment, DesktopSettingsAreReadAndBadOnesIgnored) {
         } else {
             unsetenv("TOLVO_PIXEL_FORMAT");
         }
-        headless::Desktop desktop = headless::DesktopFromEnvironment();
+        subset::DesktopInfo desktop = subset::ReadSettings().desktop;
         EXPECT_EQ(desktop.width, c.width) << c.desktop;
         EXPECT_EQ(desktop.height, c.height) << c.desktop;
         EXPECT_EQ(desktop.bitsPerPixel, c.depth) << c.desktop;
-        EXPECT_EQ(desktop.rgb555, c.rgb555) << c.desktop;
+        EXPECT_EQ(desktop.masks == subset::RGB555, c.rgb555) << c.desktop;
     }
     unsetenv("TOLVO_DESKTOP");
     unsetenv("TOLVO_PIXEL_FORMAT");

@@ -1,5 +1,6 @@
 // Text output into a surface through its device context, checked pixel by pixel.
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/subset/capture.h"
 
@@ -20,7 +21,7 @@ class TextOutput : public ::testing::Test {
     LPDIRECTDRAWSURFACE surface = nullptr;
 
     void SetUp() override {
-        headless::Reset();
+        headless::Start();
         ASSERT_EQ(DirectDrawCreate(nullptr, &directDraw, nullptr), DD_OK);
         ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
         DDSURFACEDESC description = {};
@@ -81,10 +82,10 @@ class TextOutput : public ::testing::Test {
         std::vector<uint16_t> actual = Pixels();
         if (actual != expected) {
             std::string error;
-            subset::WritePng(std::string(name) + "-actual.png", actual.data(), W, W, H, false,
-                             &error);
-            subset::WritePng(std::string(name) + "-expected.png", expected.data(), W, W, H, false,
-                             &error);
+            subset::WritePng(std::string(name) + "-actual.png", actual.data(), W, W, H,
+                             subset::RGB565, &error);
+            subset::WritePng(std::string(name) + "-expected.png", expected.data(), W, W, H,
+                             subset::RGB565, &error);
             ADD_FAILURE() << name << ": pictures differ; see " << name << "-actual.png";
         }
     }

@@ -1,5 +1,6 @@
 // Window messages as Windows sends them: each expected sequence is a table.
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 #include "engine/platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 class WindowMessages : public ::testing::Test {
   protected:
     void SetUp() override {
-        headless::Reset();
+        headless::Start();
         sent.clear();
         quitOnDestroy = true;
         WNDCLASSA windowClass = {};
@@ -96,7 +97,7 @@ TEST_F(WindowMessages, ShowingActivatesAndFocusesSynchronously) {
         {WM_SETFOCUS, 0, 0},
     });
     EXPECT_EQ(GetForegroundWindow(), window);
-    EXPECT_EQ(headless::MainWindow(), window);
+    EXPECT_EQ(subset::MainWindow(), window);
     EXPECT_TRUE(UpdateWindow(window));
     ExpectSent({{WM_PAINT, 0, 0}});
     EXPECT_TRUE(ShowWindow(window, SW_SHOWNORMAL)); // already visible: nothing more
@@ -129,7 +130,7 @@ TEST_F(WindowMessages, ClosingDestroysTheWindowAndEndsTheLoopWithZero) {
     HWND window = Create(WS_SYSMENU, 0, 0, 300, 200);
     ShowWindow(window, SW_SHOWNORMAL);
     sent.clear();
-    headless::QueueClose(3);
+    subset::QueueClose(3);
     int frames = 0;
     EXPECT_EQ(RunLoop(&frames), 0);
     EXPECT_EQ(frames, 2); // the close arrives before the third frame
@@ -148,7 +149,7 @@ TEST_F(WindowMessages, ClosingDestroysTheWindowAndEndsTheLoopWithZero) {
 TEST_F(WindowMessages, QuitCarriesItsParameterAndComesAfterPendingMessages) {
     HWND window = Create(WS_SYSMENU, 0, 0, 300, 200);
     ShowWindow(window, SW_SHOWNORMAL);
-    headless::PostToMainWindow(WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
+    subset::PostToMainWindow(WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
     PostQuitMessage(7);
     sent.clear();
     int frames = 0;
@@ -174,10 +175,10 @@ TEST_F(WindowMessages, KeyDownsTranslateToTheCharactersTheyType) {
     };
     for (const Case& c : cases) {
         for (int key : c.keysDown) {
-            headless::QueueKeyDown(1, key);
+            subset::QueueKeyDown(1, key);
         }
         for (auto key = c.keysDown.rbegin(); key != c.keysDown.rend(); ++key) {
-            headless::QueueKeyUp(1, *key);
+            subset::QueueKeyUp(1, *key);
         }
         sent.clear();
         MSG msg;
@@ -206,10 +207,10 @@ TEST_F(WindowMessages, KeyDownsTranslateToTheCharactersTheyType) {
 TEST_F(WindowMessages, AltMakesSystemKeysThatTypeNothing) {
     HWND window = Create(WS_SYSMENU, 0, 0, 300, 200);
     ShowWindow(window, SW_SHOWNORMAL);
-    headless::QueueKeyDown(1, VK_MENU);
-    headless::QueueKeyDown(1, 'X');
-    headless::QueueKeyUp(1, 'X');
-    headless::QueueKeyUp(1, VK_MENU);
+    subset::QueueKeyDown(1, VK_MENU);
+    subset::QueueKeyDown(1, 'X');
+    subset::QueueKeyUp(1, 'X');
+    subset::QueueKeyUp(1, VK_MENU);
     sent.clear();
     MSG msg;
     std::vector<UINT> messages;

@@ -6,6 +6,7 @@
 #include "engine/display/windows_dx.h"
 #include "engine/file/debug_log.h"
 #include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,7 @@ struct Storm {
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
     void Post(UINT message, WPARAM wParam, LPARAM lParam) {
-        headless::PostToMainWindow(message, wParam, lParam);
+        subset::PostToMainWindow(message, wParam, lParam);
         ++posted;
     }
 
@@ -203,7 +204,7 @@ TEST(HostileInput, StormOfRandomMessagesKeepsTheModelAndQuitsWithZero) {
     char previous[4096];
     ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(chdir(folder), 0);
-    headless::Reset();
+    headless::Start();
 
     Storm state;
     storm = &state;

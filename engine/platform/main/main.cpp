@@ -1,11 +1,18 @@
-// main() for programs on the subset: picks the host, applies the environment's settings
-// and calls the engine's WinMain as Windows would.
+// main() for programs on the subset: reads the settings, starts a host from those this
+// program was built with, applies the settings and calls the engine's WinMain as
+// Windows would.
 #include "engine/platform/platform.h"
 
-#include "engine/platform/hosts/headless/headless.h"
+#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/settings.h"
+
+#if TOLVO_HOST_SDL
 #include "engine/platform/hosts/sdl/sdl.h"
-#include "engine/platform/subset/display.h"
-#include "engine/platform/subset/session.h"
+#endif
+#if TOLVO_HOST_WEB
+#include "engine/platform/hosts/web/web.h"
+#endif
+#include "engine/platform/hosts/headless/headless.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,76 +20,94 @@
 
 namespace {
 
-bool Set(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
+struct HostChoice {
+    const char* name;
+    bool (*start)(const subset::Settings& settings, std::string* error);
+    void (*stop)();
+    bool wantsDisplay; // chosen by default only where there is a desktop to show it on
+};
+
+// In order of preference; headless is always there.
+const HostChoice HOSTS[] = {
+#if TOLVO_HOST_WEB
+    {"web", web::Start, web::Stop, false},
+#endif
+#if TOLVO_HOST_SDL
+    {"sdl", sdl::Start, sdl::Stop, true},
+#endif
+    {"headless", headless::Start, headless::Stop, false},
+};
+
+std::string HostNames() {
+    std::string names;
+    for (const HostChoice& host : HOSTS) {
+        names += (names.empty() ? "" : " or ") + std::string(host.name);
+    }
+    return names;
 }
 
-// A whole number from `low`, or `fallback` (with a complaint) when it is something else.
-int Number(const char* name, int low, int fallback) {
-    const char* text = std::getenv(name);
-    if (!text || !*text) {
-        return fallback;
+// The asked-for host, or the first that suits this machine. Null, with the exit status,
+// when the asked-for host is unknown or cannot start.
+const HostChoice* StartHost(const subset::Settings& settings, int* status) {
+    const HostChoice* asked = nullptr;
+    if (!settings.host.empty()) {
+        for (const HostChoice& host : HOSTS) {
+            if (settings.host == host.name) {
+                asked = &host;
+            }
+        }
+        if (!asked) {
+            std::fprintf(stderr, "TOLVO_HOST: unknown host '%s' (%s)\n", settings.host.c_str(),
+                         HostNames().c_str());
+            *status = 2;
+            return nullptr;
+        }
     }
-    char* end = nullptr;
-    long value = std::strtol(text, &end, 10);
-    if (*end || value < low || value > 1000000000) {
-        std::fprintf(stderr, "%s: '%s' is not a whole number from %d; ignored\n", name, text, low);
-        return fallback;
-    }
-    return static_cast<int>(value);
-}
-
-// Picks the host: SDL where a display is available (or asked for), else headless.
-// Returns 0, or the exit status when the asked-for host cannot start.
-int ChooseHost(bool* sdlStarted) {
-    std::string chosen = Set("TOLVO_HOST") ? std::getenv("TOLVO_HOST") : "";
-    *sdlStarted = false;
-    if (!chosen.empty() && chosen != "sdl" && chosen != "headless") {
-        std::fprintf(stderr, "TOLVO_HOST: unknown host '%s' (sdl or headless)\n", chosen.c_str());
-        return 2;
-    }
-    bool display = Set("DISPLAY") || Set("WAYLAND_DISPLAY");
-    if (chosen == "sdl" || (chosen.empty() && display)) {
+    for (const HostChoice& host : HOSTS) {
+        if (asked ? &host != asked : host.wantsDisplay && !settings.display) {
+            continue;
+        }
         std::string error;
-        if (sdl::Start(&error)) {
-            *sdlStarted = true;
-            return 0;
+        if (host.start(settings, &error)) {
+            return &host;
         }
-        if (chosen == "sdl") {
-            std::fprintf(stderr, "TOLVO_HOST=sdl: no display: %s\n", error.c_str());
-            return 1;
+        if (asked) {
+            std::fprintf(stderr, "TOLVO_HOST=%s: cannot start: %s\n", host.name, error.c_str());
+            *status = 1;
+            return nullptr;
         }
     }
-    headless::Reset(headless::DesktopFromEnvironment()); // unpaced unless TOLVO_FPS says
-    return 0;
+    *status = 1; // headless always starts
+    return nullptr;
 }
 
-void ApplyEnvironment() {
-    if (Set("TOLVO_SCRIPT")) {
-        subset::PlayScript(std::getenv("TOLVO_SCRIPT"));
+// The settings' script, frame limit, recording and capture; each that cannot be used is
+// reported on standard error and the program runs without it.
+void ApplySettings(const subset::Settings& settings) {
+    if (!settings.script.empty()) {
+        subset::PlayScript(settings.script);
     }
-    int frames = Number("TOLVO_FRAMES", 1, 0);
-    if (frames > 0) {
-        subset::StopAfterFrames(frames);
+    if (settings.frames > 0) {
+        subset::StopAfterFrames(settings.frames);
     }
-    if (Set("TOLVO_RECORD")) {
-        subset::RecordInput(std::getenv("TOLVO_RECORD"));
+    if (!settings.record.empty()) {
+        subset::RecordInput(settings.record);
     }
-    if (Set("TOLVO_CAPTURE")) {
-        subset::CaptureFrames(std::getenv("TOLVO_CAPTURE"), Number("TOLVO_CAPTURE_EVERY", 1, 1));
+    if (!settings.capture.empty()) {
+        subset::CaptureFrames(settings.capture, settings.captureEvery);
     }
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    bool sdlStarted = false;
-    int failed = ChooseHost(&sdlStarted);
-    if (failed) {
-        return failed;
+    const subset::Settings settings = subset::ReadSettings();
+    int status = 0;
+    const HostChoice* host = StartHost(settings, &status);
+    if (!host) {
+        return status;
     }
-    ApplyEnvironment();
+    ApplySettings(settings);
     std::string commandLine;
     for (int i = 1; i < argc; i++) {
         commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
@@ -90,8 +115,6 @@ int main(int argc, char** argv) {
     static char module;
     int result =
         WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, &commandLine[0], SW_SHOWNORMAL);
-    if (sdlStarted) {
-        sdl::Stop();
-    }
+    host->stop();
     return result;
 }

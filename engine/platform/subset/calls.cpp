@@ -1,11 +1,46 @@
 #include "engine/platform/subset/calls.h"
 
-#include "engine/platform/subset/host.h"
+#include "engine/platform/subset/ddraw.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 namespace subset {
 namespace {
+
+// Every entry point, by the name it counts under. The device-context calls of user32 are
+// "user32!GetDC" and "user32!ReleaseDC", apart from the surface methods "GetDC" and
+// "ReleaseDC"; "Release" is any DirectDraw object's.
+const char* const ENTRY_NAMES[] = {
+    // user32
+    "RegisterClassA", "LoadCursorA", "CreateWindowExA", "GetClientRect", "ClientToScreen",
+    "ShowWindow", "UpdateWindow", "GetSystemMetrics", "user32!GetDC", "user32!ReleaseDC",
+    "GetForegroundWindow", "PeekMessageA", "TranslateMessage", "DispatchMessageA",
+    "PostQuitMessage", "DestroyWindow", "MessageBoxA",
+    // gdi32
+    "GetDeviceCaps", "GetStockObject", "SetBkMode", "SetTextColor", "TextOutA",
+    // kernel32
+    "Sleep",
+    // ddraw
+    "DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
+    "WaitForVerticalBlank", "GetAttachedSurface", "GetSurfaceDesc", "Lock", "Unlock", "Flip",
+    "BltFast", "IsLost", "Restore", "GetDC", "ReleaseDC", "Release"};
+
+bool IsEntryName(const char* name) {
+    for (const char* entry : ENTRY_NAMES) {
+        if (std::strcmp(entry, name) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+[[noreturn]] void UnknownEntry(const char* name) {
+    std::fprintf(stderr, "subset: '%s' is not an entry point of the platform subset\n", name);
+    std::abort();
+}
 
 struct Failure {
     HRESULT result = DDERR_GENERIC;
@@ -26,8 +61,10 @@ std::map<std::string, Failure>& Failures() {
 } // namespace
 
 bool CallFails(const char* name, HRESULT* result) {
-    CurrentHost(); // the first call of all sets up the default desktop
-    Counts()[name]++;
+    int& count = Counts()[name];
+    if (count++ == 0 && !IsEntryName(name)) {
+        UnknownEntry(name); // an entry point missing from the table
+    }
     auto found = Failures().find(name);
     if (found == Failures().end()) {
         return false;
@@ -50,6 +87,9 @@ bool CallFails(const char* name, HRESULT* result) {
 }
 
 void InjectFailure(const std::string& name, HRESULT result, int times, int skip) {
+    if (!IsEntryName(name.c_str())) {
+        UnknownEntry(name.c_str());
+    }
     Failure failure;
     failure.result = result;
     failure.times = times;

@@ -3,7 +3,7 @@
 #ifndef TOLVO_ENGINE_PLATFORM_SUBSET_CALLS_H
 #define TOLVO_ENGINE_PLATFORM_SUBSET_CALLS_H
 
-#include "engine/platform/subset/win32.h"
+#include "engine/platform/subset/windows.h"
 
 #include <string>
 
@@ -11,9 +11,11 @@ namespace subset {
 
 // First thing in every entry point: counts the call and says whether it is to fail.
 // `result` receives the injected result (never DD_OK: a failure must look like one).
+// `name` must be one of the subset's entry names (ENTRY_NAMES in calls.cpp).
 bool CallFails(const char* name, HRESULT* result = nullptr);
 
-// headless::FailCall and headless::CallCount.
+// FailCall and CallCount (controls.h). A name that is not an entry of the subset stops
+// the program with a message: a misspelled fault would otherwise inject nothing.
 void InjectFailure(const std::string& name, HRESULT result, int times, int skip);
 int CallsMade(const std::string& name);
 

@@ -1,28 +1,102 @@
 #include "engine/platform/subset/capture.h"
 
+#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/desktop.h"
+#include "engine/platform/subset/screen.h"
+
 #include <png.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace subset {
 namespace {
 
-// Widens a field to 8 bits by repeating its top bits, so full intensity stays 255.
-uint8_t Widen(unsigned value, int bits) {
-    return static_cast<uint8_t>((value << (8 - bits)) | (value >> (2 * bits - 8)));
+struct Capture {
+    std::string folder;
+    int every = 1;
+};
+
+Capture& State() {
+    static Capture capture;
+    return capture;
+}
+
+void CaptureFrame(const Frame& frame) {
+    Capture& capture = State();
+    if (capture.folder.empty() || frame.number % capture.every != 0 || !frame.pixels) {
+        return;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06d.png", frame.number);
+    std::string error;
+    if (!WritePng(capture.folder + "/" + name, frame.pixels, frame.stride,
+                  frame.shown.right - frame.shown.left, frame.shown.bottom - frame.shown.top,
+                  frame.masks, &error)) {
+        // One complaint, then capture stops: a full disk should not flood the terminal.
+        std::fprintf(stderr, "capture: %s; capture stopped\n", error.c_str());
+        capture.folder.clear();
+        ListenToFrames(nullptr);
+    }
+}
+
+// Every 16-bit value of a format as 8-bit red, green and blue, made once per format.
+const std::vector<png_byte>& WideColours(const PixelMasks& masks) {
+    static PixelMasks madeFor = {0, 0, 0};
+    static std::vector<png_byte> wide(65536 * 3);
+    if (madeFor != masks) {
+        for (unsigned p = 0; p < 65536; p++) {
+            wide[p * 3 + 0] = UnpackChannel(masks.red, static_cast<uint16_t>(p));
+            wide[p * 3 + 1] = UnpackChannel(masks.green, static_cast<uint16_t>(p));
+            wide[p * 3 + 2] = UnpackChannel(masks.blue, static_cast<uint16_t>(p));
+        }
+        madeFor = masks;
+    }
+    return wide;
 }
 
 } // namespace
 
+bool CaptureFrames(const std::string& folder, int every) {
+    Capture& capture = State();
+    capture.folder.clear();
+    capture.every = every < 1 ? 1 : every;
+    ListenToFrames(nullptr);
+    if (folder.empty()) {
+        return true;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "capture: cannot create folder %s\n", folder.c_str());
+        return false;
+    }
+    capture.folder = folder;
+    ListenToFrames(CaptureFrame);
+    return true;
+}
+
+bool SaveScreen(const std::string& path) {
+    std::string error;
+    const DesktopInfo& desktop = CurrentDesktop();
+    bool saved = WritePng(path, ScreenPixels().data(), desktop.width, desktop.width, desktop.height,
+                          desktop.masks, &error);
+    if (!saved) {
+        std::fprintf(stderr, "SaveScreen: %s\n", error.c_str());
+    }
+    return saved;
+}
+
 bool WritePng(const std::string& path, const uint16_t* pixels, int stride, int width, int height,
-              bool rgb555, std::string* error) {
+              const PixelMasks& masks, std::string* error) {
     if (!pixels || width <= 0 || height <= 0) {
         *error = "empty picture";
         return false;
     }
     // Allocated before setjmp, so a longjmp back leaves it to its destructor.
     std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+    const std::vector<png_byte>& wide = WideColours(masks);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         *error = "cannot create " + path;
@@ -49,15 +123,13 @@ bool WritePng(const std::string& path, const uint16_t* pixels, int stride, int w
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 3);
     png_write_info(png, info);
-    int greenBits = rgb555 ? 5 : 6;
-    int redShift = rgb555 ? 10 : 11;
     for (int y = 0; y < height; y++) {
         const uint16_t* source = pixels + static_cast<size_t>(y) * stride;
         for (int x = 0; x < width; x++) {
-            unsigned p = source[x];
-            row[x * 3 + 0] = Widen((p >> redShift) & 0x1f, 5);
-            row[x * 3 + 1] = Widen((p >> 5) & ((1u << greenBits) - 1), greenBits);
-            row[x * 3 + 2] = Widen(p & 0x1f, 5);
+            const png_byte* rgb = &wide[static_cast<size_t>(source[x]) * 3];
+            row[x * 3 + 0] = rgb[0];
+            row[x * 3 + 1] = rgb[1];
+            row[x * 3 + 2] = rgb[2];
         }
         png_write_row(png, row.data());
     }

@@ -1,72 +1,32 @@
 // gdi32 (and user32's device-context calls): the desktop's capabilities, stock objects and
 // text output with the built-in bitmap font into DirectDraw surfaces.
-#include "engine/platform/subset/gdi32.h"
-
 #include "engine/platform/subset/calls.h"
-#include "engine/platform/subset/display.h"
+#include "engine/platform/subset/desktop.h"
+#include "engine/platform/subset/device_context.h"
 #include "engine/platform/subset/font.h"
-#include "engine/platform/subset/surface.h"
-#include "engine/platform/subset/user32.h"
-
-#include <map>
+#include "engine/platform/subset/window_manager.h"
 
 namespace subset {
 namespace {
 
 const COLORREF CLR_INVALID_VALUE = 0xFFFFFFFFu;
 
-struct DeviceContext {
-    Surface* surface = nullptr; // NULL: the screen (a window's or the desktop's)
-    int backgroundMode = OPAQUE;
-    COLORREF textColor = RGB(0, 0, 0);
-    COLORREF backgroundColor = RGB(255, 255, 255);
-};
-
-struct DeviceContexts {
-    std::map<HDC, DeviceContext> contexts;
-    uintptr_t next = 0x20010;
-};
-
-DeviceContexts& Contexts() {
-    static DeviceContexts contexts;
-    return contexts;
+uint16_t ToPixel(COLORREF color, const PixelMasks& masks) {
+    return PackPixel(masks, color & 0xff, (color >> 8) & 0xff, (color >> 16) & 0xff);
 }
 
-DeviceContext* Find(HDC dc) {
-    auto found = Contexts().contexts.find(dc);
-    return found == Contexts().contexts.end() ? nullptr : &found->second;
-}
-
-HDC Create(Surface* surface) {
-    HDC handle = reinterpret_cast<HDC>(Contexts().next);
-    Contexts().next += 0x10;
-    DeviceContext context;
-    context.surface = surface;
-    Contexts().contexts[handle] = context;
-    return handle;
-}
-
-uint16_t ToPixel(COLORREF color, bool rgb555) {
-    unsigned red = color & 0xff, green = (color >> 8) & 0xff, blue = (color >> 16) & 0xff;
-    if (rgb555) {
-        return static_cast<uint16_t>(((red >> 3) << 10) | ((green >> 3) << 5) | (blue >> 3));
-    }
-    return static_cast<uint16_t>(((red >> 3) << 11) | ((green >> 2) << 5) | (blue >> 3));
-}
-
-void Plot(Surface& surface, int x, int y, uint16_t value) {
-    if (x < 0 || y < 0 || x >= surface.Width() || y >= surface.Height()) {
+void Plot(const Canvas& canvas, int x, int y, uint16_t value) {
+    if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height) {
         return;
     }
-    uint8_t* row =
-        reinterpret_cast<uint8_t*>(surface.Pixels()) + static_cast<size_t>(y) * surface.Pitch();
+    uint8_t* row = canvas.pixels + static_cast<size_t>(y) * canvas.pitch;
     reinterpret_cast<uint16_t*>(row)[x] = value;
 }
 
-void DrawCharacter(Surface& surface, const DeviceContext& context, int left, int top,
-                   unsigned char character) {
-    uint16_t ink = ToPixel(context.textColor, surface.Rgb555());
-    uint16_t paper = ToPixel(context.backgroundColor, surface.Rgb555());
+void DrawCharacter(const DeviceContext& context, int left, int top, unsigned char character) {
+    const Canvas& canvas = context.canvas;
+    uint16_t ink = ToPixel(context.textColor, canvas.masks);
+    uint16_t paper = ToPixel(context.backgroundColor, canvas.masks);
     const uint8_t* rows = GlyphRows(character);
     for (int y = 0; y < FONT_CELL_HEIGHT; y++) {
         int glyphRow = y / FONT_SCALE;
@@ -75,28 +35,15 @@ void DrawCharacter(Surface& surface, const DeviceContext& context, int left, int
             bool on = glyphRow < FONT_GLYPH_HEIGHT && glyphColumn < FONT_GLYPH_WIDTH &&
                       (rows[glyphRow] >> (FONT_GLYPH_WIDTH - 1 - glyphColumn)) & 1;
             if (on) {
-                Plot(surface, left + x, top + y, ink);
+                Plot(canvas, left + x, top + y, ink);
             } else if (context.backgroundMode == OPAQUE) {
-                Plot(surface, left + x, top + y, paper);
+                Plot(canvas, left + x, top + y, paper);
             }
         }
     }
 }
 
 } // namespace
-
-HDC CreateSurfaceDC(Surface* surface) {
-    return Create(surface);
-}
-
-void DeleteSurfaceDC(HDC dc) {
-    Contexts().contexts.erase(dc);
-}
-
-void ResetDeviceContexts() {
-    Contexts().contexts.clear();
-}
-
 } // namespace subset
 
 using namespace subset;
@@ -109,28 +56,28 @@ HDC GetDC(HWND window) {
     if (CallFails("user32!GetDC") || (window && !IsWindowHandle(window))) {
         return nullptr;
     }
-    return Create(nullptr);
+    return CreateScreenDC();
 }
 
 int ReleaseDC(HWND, HDC dc) {
-    DeviceContext* context = Find(dc);
-    if (CallFails("user32!ReleaseDC") || !context || context->surface) {
+    DeviceContext* context = FindDC(dc);
+    if (CallFails("user32!ReleaseDC") || !context || context->onCanvas) {
         return 0;
     }
-    Contexts().contexts.erase(dc);
+    ForgetDC(dc);
     return 1;
 }
 
 // ---- gdi32 -------------------------------------------------------------------------
 
 int GetDeviceCaps(HDC dc, int index) {
-    DeviceContext* context = Find(dc);
+    DeviceContext* context = FindDC(dc);
     if (CallFails("GetDeviceCaps") || !context) {
         return 0;
     }
     switch (index) {
     case BITSPIXEL:
-        return context->surface ? 16 : CurrentDesktop().bitsPerPixel;
+        return context->onCanvas ? 16 : CurrentDesktop().bitsPerPixel;
     case VREFRESH:
         return CurrentDesktop().refreshRate;
     default:
@@ -148,7 +95,7 @@ HGDIOBJ GetStockObject(int object) {
 }
 
 int SetBkMode(HDC dc, int mode) {
-    DeviceContext* context = Find(dc);
+    DeviceContext* context = FindDC(dc);
     if (CallFails("SetBkMode") || !context || (mode != TRANSPARENT && mode != OPAQUE)) {
         return 0;
     }
@@ -158,7 +105,7 @@ int SetBkMode(HDC dc, int mode) {
 }
 
 COLORREF SetTextColor(HDC dc, COLORREF color) {
-    DeviceContext* context = Find(dc);
+    DeviceContext* context = FindDC(dc);
     if (CallFails("SetTextColor") || !context) {
         return CLR_INVALID_VALUE;
     }
@@ -168,17 +115,16 @@ COLORREF SetTextColor(HDC dc, COLORREF color) {
 }
 
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
-    DeviceContext* context = Find(dc);
+    DeviceContext* context = FindDC(dc);
     if (CallFails("TextOutA") || !context || length < 0 || (!text && length > 0)) {
         return FALSE;
     }
     // Text on the screen itself is not kept: the engine draws only into its back buffer.
-    if (!context->surface) {
+    if (!context->onCanvas) {
         return TRUE;
     }
     for (int i = 0; i < length; i++) {
-        DrawCharacter(*context->surface, *context, x + i * FONT_CELL_WIDTH, y,
-                      static_cast<unsigned char>(text[i]));
+        DrawCharacter(*context, x + i * FONT_CELL_WIDTH, y, static_cast<unsigned char>(text[i]));
     }
     return TRUE;
 }

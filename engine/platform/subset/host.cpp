@@ -1,16 +1,9 @@
 #include "engine/platform/subset/host.h"
 
-#include "engine/platform/subset/calls.h"
-#include "engine/platform/subset/display.h"
-#include "engine/platform/subset/gdi32.h"
-#include "engine/platform/subset/session.h"
-#include "engine/platform/subset/surface.h"
-#include "engine/platform/subset/user32.h"
-
 namespace subset {
 namespace {
 
-// Until a host is chosen: a default desktop that shows nothing and has no user.
+// Until a host is chosen: the default desktop, showing nothing, with no user, no time.
 class NullHost : public Host {
   public:
     const char* Name() const override { return "none"; }
@@ -19,30 +12,22 @@ class NullHost : public Host {
     void WindowHidden(HWND) override {}
     bool DisplayMode(bool, int, int) override { return true; }
     void PollEvents() override {}
-    void Present(const uint16_t*, int, int, const RECT&, const WindowInfo&) override {}
+    void Present(const Frame&) override {}
     void ShowMessageBox(HWND, const std::string&, const std::string&, UINT) override {}
+    void Sleep(DWORD) override {}
 };
 
 NullHost nullHost;
-Host* current = nullptr;
+Host* currentHost = nullptr;
 
 } // namespace
 
-void UseHost(Host* host) {
-    current = host ? host : &nullHost;
-    ResetCalls();
-    ResetWindows();
-    OrphanAllSurfaces();
-    ResetDeviceContexts();
-    ResetSession();
-    ResetDisplay(current->Desktop());
+Host& CurrentHost() {
+    return currentHost ? *currentHost : nullHost;
 }
 
-Host& CurrentHost() {
-    if (!current) {
-        UseHost(nullptr);
-    }
-    return *current;
+void SetCurrentHost(Host* host) {
+    currentHost = host;
 }
 
 } // namespace subset

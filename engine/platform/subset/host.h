@@ -1,12 +1,12 @@
-// The seam between the subset (user32, gdi32, ddraw) and the host underneath it:
-// SDL2 for people, headless for tests and recordings. The subset keeps every window,
-// message and surface itself; a host only shows pixels, gathers the user's input and
-// shows message boxes. Hosts call back into the subset through the functions below
-// the class.
+// The seam between the subset and the host beneath it, and all a host implements: the
+// subset keeps every window, message and surface itself; a host shows pixels, gathers the
+// user's input, shows message boxes and keeps time. Hosts tell the subset what the user
+// did through the event sink (events.h) and include nothing else of the subset.
 #ifndef TOLVO_ENGINE_PLATFORM_SUBSET_HOST_H
 #define TOLVO_ENGINE_PLATFORM_SUBSET_HOST_H
 
-#include "engine/platform/subset/win32.h"
+#include "engine/platform/subset/pixel_masks.h"
+#include "engine/platform/subset/windows.h"
 
 #include <cstdint>
 #include <string>
@@ -20,7 +20,7 @@ struct DesktopInfo {
     int height = 768;
     int bitsPerPixel = 16;
     int refreshRate = 60; // GetDeviceCaps(VREFRESH); 0 or 1 mean unknown
-    bool rgb555 = false;
+    PixelMasks masks = RGB565;
     int pitchPadding = 0; // extra bytes at the end of every surface row
 };
 
@@ -32,12 +32,25 @@ struct WindowInfo {
     RECT client = {0, 0, 0, 0}; // client area in desktop coordinates
 };
 
+// A presented frame as the user sees it: the view is the main window's client area (the
+// whole screen in full screen, or with no window shown); `shown` is the part of the view
+// that lies on the desktop, the rest of the view has no pixels.
+struct Frame {
+    int number = 0;              // frames presented so far, this one included
+    int width = 0, height = 0;   // the view's size
+    RECT shown = {0, 0, 0, 0};   // in view coordinates
+    const uint16_t* pixels = {}; // the first pixel of `shown`
+    int stride = 0;              // pixels from one row to the next
+    PixelMasks masks = RGB565;
+    bool fullScreen = false;
+};
+
 class Host {
   public:
     virtual ~Host() = default;
-    // main() and diagnostics: "sdl" or "headless".
+    // main() and diagnostics: "sdl", "headless", "web".
     virtual const char* Name() const = 0;
-    // Start-up (GetSystemMetrics, GetDeviceCaps, DirectDraw): the desktop when the host starts.
+    // UseHost: the desktop the host starts with (GetSystemMetrics, GetDeviceCaps, DirectDraw).
     virtual DesktopInfo Desktop() const = 0;
     // ShowWindow of a hidden window, and SetDisplayMode (full screen): the host shows it.
     virtual void WindowShown(const WindowInfo& window) = 0;
@@ -46,37 +59,25 @@ class Host {
     // IDirectDraw::SetDisplayMode and its undoing: full screen at this size, or back to the
     // desktop (fullScreen false). False when the host cannot show that mode.
     virtual bool DisplayMode(bool fullScreen, int width, int height) = 0;
-    // PeekMessageA with an empty queue: gather the user's input and post it (PostKey, ...).
+    // PeekMessageA with an empty queue: gather the user's input and post it (events.h).
     virtual void PollEvents() = 0;
-    // BltFast or Flip to the primary: the desktop's pixels (width x height, unpadded) are
-    // new inside `area`; `window` is the client area of the main window to show.
-    virtual void Present(const uint16_t* desktop, int width, int height, const RECT& area,
-                         const WindowInfo& window) = 0;
+    // BltFast or Flip to the primary: show this frame.
+    virtual void Present(const Frame& frame) = 0;
     // MessageBoxA: modal; returns when the user has dismissed it.
     virtual void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                                 UINT type) = 0;
+    // Sleep (the engine's frame pacing): let this much time pass, or none on a host whose
+    // time is virtual.
+    virtual void Sleep(DWORD milliseconds) = 0;
 };
 
-// main() and headless::Reset(): makes a host current, forgetting every window, message,
-// surface and setting of the one before.
+// Hosts' Start and Stop: makes a host current (NULL: none), forgetting every window,
+// message, surface, failure and setting of the one before.
 void UseHost(Host* host);
+// The subset's entries: the current host, or one that shows nothing and has no user.
 Host& CurrentHost();
-
-// ---- Called by hosts (and by the input feed) --------------------------------
-
-// The window the user sees: the most recently shown top-level window, or NULL.
-HWND MainWindow();
-WindowInfo DescribeWindow(HWND window);
-// User input for the main window, posted to the message queue and recorded when
-// TOLVO_RECORD is set. A key-down while Alt is held (or F10) is a system key, as on Windows.
-void PostKey(int virtualKey, bool down);
-void PostChar(int code);
-void PostClose();
-// Mouse input in client coordinates; not recorded.
-void PostMouse(UINT message, int x, int y);
-// The real window gained or lost the user's attention: activation and focus messages are
-// sent to the main window, and it becomes (or stops being) the foreground window.
-void ActivateMainWindow(bool active);
+// UseHost's first step, kept apart so that CurrentHost needs nothing else of the subset.
+void SetCurrentHost(Host* host);
 
 } // namespace subset
 

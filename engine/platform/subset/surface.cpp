@@ -1,8 +1,8 @@
 #include "engine/platform/subset/surface.h"
 
 #include "engine/platform/subset/calls.h"
-#include "engine/platform/subset/display.h"
-#include "engine/platform/subset/gdi32.h"
+#include "engine/platform/subset/device_context.h"
+#include "engine/platform/subset/screen.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,14 +21,14 @@ Surface*& Primary() {
     return primary;
 }
 
-void FillPixelFormat(DDPIXELFORMAT* format, bool rgb555) {
+void FillPixelFormat(DDPIXELFORMAT* format, const PixelMasks& masks) {
     std::memset(format, 0, sizeof *format);
     format->dwSize = sizeof *format;
     format->dwFlags = DDPF_RGB;
     format->dwRGBBitCount = 16;
-    format->dwRBitMask = rgb555 ? 0x7C00 : 0xF800;
-    format->dwGBitMask = rgb555 ? 0x03E0 : 0x07E0;
-    format->dwBBitMask = 0x001F;
+    format->dwRBitMask = masks.red;
+    format->dwGBitMask = masks.green;
+    format->dwBBitMask = masks.blue;
 }
 
 } // namespace
@@ -38,8 +38,8 @@ bool ValidDescriptionSize(const DDSURFACEDESC* description) {
            (description->dwSize == 108 || description->dwSize == sizeof(DDSURFACEDESC));
 }
 
-Surface::Surface(int width, int height, bool rgb555, int pitchPadding, DWORD caps)
-    : width(width), height(height), pitch(width * 2 + std::max(0, pitchPadding)), rgb555(rgb555),
+Surface::Surface(int width, int height, const PixelMasks& masks, int pitchPadding, DWORD caps)
+    : width(width), height(height), pitch(width * 2 + std::max(0, pitchPadding)), masks(masks),
       caps(caps), memory(static_cast<size_t>(pitch) * height, 0) {
     LiveSurfaces().insert(this);
     if (IsPrimary()) {
@@ -49,7 +49,7 @@ Surface::Surface(int width, int height, bool rgb555, int pitchPadding, DWORD cap
 
 Surface::~Surface() {
     if (dc) {
-        DeleteSurfaceDC(dc);
+        ForgetDC(dc);
     }
     if (backBuffer) {
         backBuffer->frontBuffer = nullptr;
@@ -92,7 +92,7 @@ void Surface::Describe(LPDDSURFACEDESC description) const {
     description->dwWidth = static_cast<DWORD>(width);
     description->lPitch = pitch;
     description->dwBackBufferCount = backBuffer ? 1 : 0;
-    FillPixelFormat(&description->ddpfPixelFormat, rgb555);
+    FillPixelFormat(&description->ddpfPixelFormat, masks);
     description->ddsCaps.dwCaps = caps;
 }
 
@@ -291,7 +291,13 @@ HRESULT Surface::GetDC(HDC* out) {
     if (Busy()) {
         return DDERR_SURFACEBUSY;
     }
-    dc = CreateSurfaceDC(this);
+    Canvas canvas;
+    canvas.pixels = memory.data();
+    canvas.width = width;
+    canvas.height = height;
+    canvas.pitch = pitch;
+    canvas.masks = masks;
+    dc = CreateCanvasDC(canvas);
     *out = dc;
     return DD_OK;
 }
@@ -304,7 +310,7 @@ HRESULT Surface::ReleaseDC(HDC given) {
     if (!dc || given != dc) {
         return DDERR_NODC;
     }
-    DeleteSurfaceDC(dc);
+    ForgetDC(dc);
     dc = nullptr;
     return DD_OK;
 }

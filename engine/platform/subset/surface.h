@@ -3,7 +3,8 @@
 #ifndef TOLVO_ENGINE_PLATFORM_SUBSET_SURFACE_H
 #define TOLVO_ENGINE_PLATFORM_SUBSET_SURFACE_H
 
-#include "engine/platform/subset/win32.h"
+#include "engine/platform/subset/ddraw.h"
+#include "engine/platform/subset/pixel_masks.h"
 
 #include <cstdint>
 #include <vector>
@@ -17,7 +18,7 @@ namespace subset {
 class Surface : public IDirectDrawSurface {
   public:
     // caps: what GetSurfaceDesc reports; pitch is width * 2 plus the desktop's padding.
-    Surface(int width, int height, bool rgb555, int pitchPadding, DWORD caps);
+    Surface(int width, int height, const PixelMasks& masks, int pitchPadding, DWORD caps);
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
@@ -35,13 +36,13 @@ class Surface : public IDirectDrawSurface {
     HRESULT GetDC(HDC* dc) override;
     HRESULT ReleaseDC(HDC dc) override;
 
-    // Inside the subset: the flip chain, text output and the headless host.
+    // Inside the subset: the flip chain and presentation.
     void AttachBackBuffer(Surface* back);
     uint16_t* Pixels() { return reinterpret_cast<uint16_t*>(memory.data()); }
     int Width() const { return width; }
     int Height() const { return height; }
     int Pitch() const { return pitch; }
-    bool Rgb555() const { return rgb555; }
+    const PixelMasks& Masks() const { return masks; }
     bool IsPrimary() const { return (caps & DDSCAPS_PRIMARYSURFACE) != 0; }
     void Lose() { lost = true; }
     // The host was reset: this surface no longer belongs to any screen.
@@ -60,7 +61,7 @@ class Surface : public IDirectDrawSurface {
     int width;
     int height;
     int pitch;
-    bool rgb555;
+    PixelMasks masks;
     DWORD caps;
     std::vector<uint8_t> memory;
     ULONG references = 1;
@@ -74,7 +75,7 @@ class Surface : public IDirectDrawSurface {
 
 // A primary surface that has not been released, or NULL: there is one at a time.
 Surface* LivePrimary();
-// headless::LoseSurfaces.
+// LoseSurfaces (controls.h).
 void LoseAllSurfaces();
 // UseHost(): every surface still held is orphaned (lost for good) and forgotten.
 void OrphanAllSurfaces();

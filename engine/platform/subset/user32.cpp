@@ -1,62 +1,17 @@
 // user32: window classes, top-level windows, the thread's message queue, keyboard
-// translation and message boxes, behaving as Windows does where the engine can tell.
-#include "engine/platform/subset/user32.h"
-
+// translation, behaving as Windows does where the engine can tell. MessageBoxA is in
+// message_box.cpp, so a program that shows boxes needs nothing else of user32.
 #include "engine/platform/subset/calls.h"
-#include "engine/platform/subset/display.h"
+#include "engine/platform/subset/desktop.h"
+#include "engine/platform/subset/events.h"
+#include "engine/platform/subset/feed.h"
 #include "engine/platform/subset/host.h"
-#include "engine/platform/subset/session.h"
+#include "engine/platform/subset/window_manager.h"
 
-#include <chrono>
-#include <cstdio>
-#include <deque>
-#include <map>
 #include <string>
 
 namespace subset {
 namespace {
-
-// The frame of a WS_SYSMENU window: a fixed border all round and a caption on top.
-const int FRAME_BORDER = 3;
-const int FRAME_CAPTION = 20;
-
-struct WindowClass {
-    ATOM atom = 0;
-    WNDPROC procedure = nullptr;
-    std::string name;
-};
-
-struct Window {
-    HWND handle = nullptr;
-    WNDPROC procedure = nullptr;
-    std::string title;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    int x = 0, y = 0, width = 0, height = 0; // outer rectangle on the desktop
-    bool visible = false;
-    bool needsPaint = false;
-    bool destroying = false;
-};
-
-struct WindowManager {
-    std::map<std::string, WindowClass> classes; // by lower-case name
-    std::map<HWND, Window> windows;
-    uintptr_t nextHandle = 0x10010;
-    ATOM nextAtom = 0xC000;
-    std::deque<MSG> queue;
-    bool quitPending = false;
-    int quitCode = 0;
-    HWND focus = nullptr;
-    HWND mainWindow = nullptr;
-    bool appActive = false;
-    BYTE retrievedKeys[256] = {}; // as GetKeyState sees them: updated when taken from the queue
-    BYTE postedKeys[256] = {};    // as the input arrives
-};
-
-WindowManager& Manager() {
-    static WindowManager manager;
-    return manager;
-}
 
 std::string Lower(const char* text) {
     std::string out = text ? text : "";
@@ -66,49 +21,6 @@ std::string Lower(const char* text) {
         }
     }
     return out;
-}
-
-Window* Find(HWND handle) {
-    auto found = Manager().windows.find(handle);
-    return found == Manager().windows.end() ? nullptr : &found->second;
-}
-
-bool Framed(const Window& window) {
-    return (window.style & WS_POPUP) == 0;
-}
-
-RECT ClientRect(const Window& window) {
-    RECT rect = {window.x, window.y, window.x + window.width, window.y + window.height};
-    if (Framed(window)) {
-        rect.left += FRAME_BORDER;
-        rect.top += FRAME_BORDER + FRAME_CAPTION;
-        rect.right -= FRAME_BORDER;
-        rect.bottom -= FRAME_BORDER;
-    }
-    if (rect.right < rect.left) {
-        rect.right = rect.left;
-    }
-    if (rect.bottom < rect.top) {
-        rect.bottom = rect.top;
-    }
-    return rect;
-}
-
-DWORD Ticks() {
-    static const auto start = std::chrono::steady_clock::now();
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    return static_cast<DWORD>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-}
-
-MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG msg = {};
-    msg.hwnd = window;
-    msg.message = message;
-    msg.wParam = wParam;
-    msg.lParam = lParam;
-    msg.time = Ticks();
-    return msg;
 }
 
 LPARAM PointParam(LONG x, LONG y) {
@@ -164,158 +76,7 @@ bool Matches(const MSG& msg, HWND window, UINT filterMin, UINT filterMax) {
     return msg.message >= filterMin && msg.message <= filterMax;
 }
 
-void Deactivate(HWND handle) {
-    WindowManager& manager = Manager();
-    if (manager.focus != handle) {
-        return;
-    }
-    manager.focus = nullptr;
-    SendToWindow(handle, WM_ACTIVATE, WA_INACTIVE, 0);
-    if (manager.appActive) {
-        manager.appActive = false;
-        SendToWindow(handle, WM_ACTIVATEAPP, FALSE, 0);
-    }
-    SendToWindow(handle, WM_KILLFOCUS, 0, 0);
-}
-
-void Activate(HWND handle) {
-    WindowManager& manager = Manager();
-    if (manager.focus == handle) {
-        return;
-    }
-    HWND previous = manager.focus;
-    if (previous) {
-        manager.focus = nullptr;
-        SendToWindow(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(handle));
-        SendToWindow(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(handle), 0);
-    }
-    // Foreground and focus move first, so the procedure already sees itself in front.
-    manager.focus = handle;
-    if (!manager.appActive) {
-        manager.appActive = true;
-        SendToWindow(handle, WM_ACTIVATEAPP, TRUE, 0);
-    }
-    SendToWindow(handle, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
-    SendToWindow(handle, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
-}
-
 } // namespace
-
-// ---- Inside the subset -------------------------------------------------------
-
-void ResetWindows() {
-    WindowManager& manager = Manager();
-    manager.classes.clear();
-    manager.windows.clear();
-    manager.queue.clear();
-    manager.quitPending = false;
-    manager.quitCode = 0;
-    manager.focus = nullptr;
-    manager.mainWindow = nullptr;
-    manager.appActive = false;
-    for (int i = 0; i < 256; i++) {
-        manager.retrievedKeys[i] = 0;
-        manager.postedKeys[i] = 0;
-    }
-}
-
-LRESULT SendToWindow(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    Window* window = Find(handle);
-    if (!window || !window->procedure) {
-        return 0;
-    }
-    WNDPROC procedure = window->procedure; // the record may move while the procedure runs
-    return procedure(handle, message, wParam, lParam);
-}
-
-bool PostToWindow(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!Find(handle)) {
-        return false;
-    }
-    Manager().queue.push_back(MakeMessage(handle, message, wParam, lParam));
-    return true;
-}
-
-bool IsWindowHandle(HWND handle) {
-    return Find(handle) != nullptr;
-}
-
-void SetFocusWindow(HWND window) {
-    Manager().focus = window;
-}
-
-void PostCloseUnrecorded() {
-    PostToWindow(Manager().mainWindow, WM_CLOSE, 0, 0);
-}
-
-// ---- Called by hosts -----------------------------------------------------------
-
-HWND MainWindow() {
-    return Manager().mainWindow;
-}
-
-WindowInfo DescribeWindow(HWND handle) {
-    WindowInfo info;
-    Window* window = Find(handle);
-    if (!window) {
-        return info;
-    }
-    info.handle = handle;
-    info.title = window->title;
-    info.popup = !Framed(*window);
-    info.client = ClientRect(*window);
-    return info;
-}
-
-void PostKey(int virtualKey, bool down) {
-    WindowManager& manager = Manager();
-    virtualKey &= 0xff;
-    RecordEvent(down ? SCRIPT_DOWN : SCRIPT_UP, virtualKey);
-    // Keys pressed with Alt held, and F10, are system keys on Windows.
-    bool system = manager.postedKeys[VK_MENU] || virtualKey == VK_MENU || virtualKey == VK_F10;
-    UINT message = down ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-    // lParam: repeat count 1, bit 29 with Alt, bit 30 the previous state, bit 31 a release.
-    DWORD bits = 1;
-    if (manager.postedKeys[VK_MENU] && virtualKey != VK_MENU) {
-        bits |= 1u << 29;
-    }
-    if (!down || manager.postedKeys[virtualKey]) {
-        bits |= 1u << 30;
-    }
-    if (!down) {
-        bits |= 1u << 31;
-    }
-    manager.postedKeys[virtualKey] = down ? 1 : 0;
-    PostToWindow(manager.mainWindow, message, static_cast<WPARAM>(virtualKey),
-                 static_cast<LPARAM>(bits));
-}
-
-void PostChar(int code) {
-    RecordEvent(SCRIPT_CHAR, code & 0xff);
-    PostToWindow(Manager().mainWindow, WM_CHAR, static_cast<WPARAM>(code & 0xff), 1);
-}
-
-void PostClose() {
-    RecordEvent(SCRIPT_CLOSE, 0);
-    PostToWindow(Manager().mainWindow, WM_CLOSE, 0, 0);
-}
-
-void PostMouse(UINT message, int x, int y) {
-    PostToWindow(Manager().mainWindow, message, 0, PointParam(x, y));
-}
-
-void ActivateMainWindow(bool active) {
-    HWND main = Manager().mainWindow;
-    if (!main) {
-        return;
-    }
-    if (active) {
-        Activate(main);
-    } else {
-        Deactivate(main);
-    }
-}
-
 } // namespace subset
 
 using namespace subset;
@@ -327,7 +88,7 @@ ATOM RegisterClassA(const WNDCLASSA* windowClass) {
         !windowClass->lpszClassName || !windowClass->lpszClassName[0]) {
         return 0;
     }
-    WindowManager& manager = Manager();
+    WindowManager& manager = Windows();
     std::string key = Lower(windowClass->lpszClassName);
     if (manager.classes.count(key)) {
         return 0; // ERROR_CLASS_ALREADY_EXISTS
@@ -354,7 +115,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if (CallFails("CreateWindowExA")) {
         return nullptr;
     }
-    WindowManager& manager = Manager();
+    WindowManager& manager = Windows();
     auto found = manager.classes.find(Lower(className));
     if (found == manager.classes.end()) {
         return nullptr; // ERROR_CANNOT_FIND_WND_CLASS
@@ -397,7 +158,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         DestroyWindow(handle);
         return nullptr;
     }
-    Window* created = Find(handle);
+    Window* created = LookUpWindow(handle);
     if (!created) {
         return nullptr;
     }
@@ -405,11 +166,11 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     SendToWindow(handle, WM_SIZE, SIZE_RESTORED,
                  PointParam(client.right - client.left, client.bottom - client.top));
     SendToWindow(handle, WM_MOVE, 0, PointParam(client.left, client.top));
-    return Find(handle) ? handle : nullptr;
+    return LookUpWindow(handle) ? handle : nullptr;
 }
 
 BOOL GetClientRect(HWND handle, LPRECT rect) {
-    Window* window = Find(handle);
+    Window* window = LookUpWindow(handle);
     if (CallFails("GetClientRect") || !window || !rect) {
         return FALSE;
     }
@@ -422,7 +183,7 @@ BOOL GetClientRect(HWND handle, LPRECT rect) {
 }
 
 BOOL ClientToScreen(HWND handle, LPPOINT point) {
-    Window* window = Find(handle);
+    Window* window = LookUpWindow(handle);
     if (CallFails("ClientToScreen") || !window || !point) {
         return FALSE;
     }
@@ -433,7 +194,7 @@ BOOL ClientToScreen(HWND handle, LPPOINT point) {
 }
 
 BOOL ShowWindow(HWND handle, int command) {
-    Window* window = Find(handle);
+    Window* window = LookUpWindow(handle);
     if (CallFails("ShowWindow") || !window) {
         return FALSE;
     }
@@ -446,7 +207,7 @@ BOOL ShowWindow(HWND handle, int command) {
     window->needsPaint = show;
     SendToWindow(handle, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
     if (show) {
-        Manager().mainWindow = handle;
+        Windows().mainWindow = handle;
         CurrentHost().WindowShown(DescribeWindow(handle));
         Activate(handle);
     } else {
@@ -457,7 +218,7 @@ BOOL ShowWindow(HWND handle, int command) {
 }
 
 BOOL UpdateWindow(HWND handle) {
-    Window* window = Find(handle);
+    Window* window = LookUpWindow(handle);
     if (CallFails("UpdateWindow") || !window) {
         return FALSE;
     }
@@ -484,15 +245,15 @@ int GetSystemMetrics(int index) {
 
 HWND GetForegroundWindow(void) {
     CallFails("GetForegroundWindow");
-    return Manager().focus;
+    return Windows().focus;
 }
 
 BOOL PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UINT removeMessage) {
-    WindowManager& manager = Manager();
+    WindowManager& manager = Windows();
     bool remove = (removeMessage & PM_REMOVE) != 0;
     if (CallFails("PeekMessageA") || !message) {
         if (remove) {
-            CountEmptyAnswer(); // the loop treats it as an empty queue and runs a frame
+            CountFrame(); // the loop treats it as an empty queue and runs a frame
         }
         return FALSE;
     }
@@ -522,7 +283,7 @@ BOOL PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UI
         return TRUE;
     }
     if (remove) {
-        CountEmptyAnswer();
+        CountFrame();
     }
     return FALSE;
 }
@@ -533,12 +294,12 @@ BOOL TranslateMessage(const MSG* message) {
     }
     switch (message->message) {
     case WM_KEYDOWN: {
-        int code = TypedCharacter(message->wParam, Manager().retrievedKeys);
+        int code = TypedCharacter(message->wParam, Windows().retrievedKeys);
         if (code) {
             // Posted ahead of later input, so the character follows its key-down directly.
             MSG character =
                 MakeMessage(message->hwnd, WM_CHAR, static_cast<WPARAM>(code), message->lParam);
-            Manager().queue.push_front(character);
+            Windows().queue.push_front(character);
         }
         return TRUE;
     }
@@ -572,12 +333,12 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
 
 void PostQuitMessage(int exitCode) {
     CallFails("PostQuitMessage");
-    Manager().quitPending = true;
-    Manager().quitCode = exitCode;
+    Windows().quitPending = true;
+    Windows().quitCode = exitCode;
 }
 
 BOOL DestroyWindow(HWND handle) {
-    Window* window = Find(handle);
+    Window* window = LookUpWindow(handle);
     if (CallFails("DestroyWindow") || !window || window->destroying) {
         return FALSE;
     }
@@ -590,22 +351,10 @@ BOOL DestroyWindow(HWND handle) {
     }
     SendToWindow(handle, WM_DESTROY, 0, 0);
     SendToWindow(handle, WM_NCDESTROY, 0, 0);
-    WindowManager& manager = Manager();
+    WindowManager& manager = Windows();
     manager.windows.erase(handle);
     if (manager.mainWindow == handle) {
         manager.mainWindow = nullptr;
     }
     return TRUE;
-}
-
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    if (CallFails("MessageBoxA")) {
-        return 0;
-    }
-    std::string body = text ? text : "";
-    std::string title = caption ? caption : "Error"; // Windows' title for a NULL caption
-    std::fprintf(stderr, "[message box] %s: %s\n", title.c_str(), body.c_str());
-    std::fflush(stderr);
-    CurrentHost().ShowMessageBox(owner, body, title, type);
-    return IDOK;
 }

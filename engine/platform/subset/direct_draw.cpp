@@ -1,9 +1,10 @@
 // ddraw: the DirectDraw object of the emulated display: cooperative level, display mode
 // and surface creation, with the checks and results of the real one.
 #include "engine/platform/subset/calls.h"
-#include "engine/platform/subset/display.h"
+#include "engine/platform/subset/desktop.h"
+#include "engine/platform/subset/screen.h"
 #include "engine/platform/subset/surface.h"
-#include "engine/platform/subset/user32.h"
+#include "engine/platform/subset/window_manager.h"
 
 namespace subset {
 namespace {
@@ -55,6 +56,7 @@ class DirectDraw : public IDirectDraw {
                                  static_cast<int>(bitsPerPixel));
         if (result == DD_OK) {
             changedMode = true;
+            ClearScreen(); // a new mode starts black
         }
         return result;
     }
@@ -97,22 +99,20 @@ class DirectDraw : public IDirectDraw {
         if (caps & DDSCAPS_FLIP) {
             return DDERR_INVALIDCAPS; // only the primary heads a flip chain here
         }
-        bool rgb555 = desktop.rgb555;
+        PixelMasks masks = desktop.masks;
         if (description->dwFlags & DDSD_PIXELFORMAT) {
             const DDPIXELFORMAT& format = description->ddpfPixelFormat;
-            bool is565 = format.dwRBitMask == 0xF800 && format.dwGBitMask == 0x07E0 &&
-                         format.dwBBitMask == 0x001F;
-            bool is555 = format.dwRBitMask == 0x7C00 && format.dwGBitMask == 0x03E0 &&
-                         format.dwBBitMask == 0x001F;
-            if (!(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 16 || !(is565 || is555)) {
+            const PixelMasks asked = {format.dwRBitMask, format.dwGBitMask, format.dwBBitMask};
+            if (!(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 16 ||
+                (asked != RGB565 && asked != RGB555)) {
                 return DDERR_INVALIDPIXELFORMAT;
             }
-            rgb555 = is555;
+            masks = asked;
         }
         DWORD kept = caps & (DDSCAPS_OFFSCREENPLAIN | DDSCAPS_COMPLEX);
         *surface = new Surface(static_cast<int>(description->dwWidth),
-                               static_cast<int>(description->dwHeight), rgb555,
-                               desktop.pitchPadding, kept | memory);
+                               static_cast<int>(description->dwHeight), masks, desktop.pitchPadding,
+                               kept | memory);
         return DD_OK;
     }
 
@@ -127,8 +127,9 @@ class DirectDraw : public IDirectDraw {
   protected:
     ~DirectDraw() override {
         // An exclusive owner gives the display back in the mode it found it.
-        if (changedMode) {
+        if (changedMode && FullScreenMode()) {
             RestoreMode();
+            ClearScreen();
         }
     }
 
@@ -143,7 +144,7 @@ class DirectDraw : public IDirectDraw {
         }
         bool flip = (caps & DDSCAPS_FLIP) != 0;
         if (!flip) {
-            *surface = new Surface(desktop.width, desktop.height, desktop.rgb555,
+            *surface = new Surface(desktop.width, desktop.height, desktop.masks,
                                    desktop.pitchPadding, DDSCAPS_PRIMARYSURFACE | memory);
             return DD_OK;
         }
@@ -159,9 +160,9 @@ class DirectDraw : public IDirectDraw {
         }
         DWORD chain = DDSCAPS_FLIP | DDSCAPS_COMPLEX | memory;
         Surface* front =
-            new Surface(desktop.width, desktop.height, desktop.rgb555, desktop.pitchPadding,
+            new Surface(desktop.width, desktop.height, desktop.masks, desktop.pitchPadding,
                         DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER | chain);
-        Surface* back = new Surface(desktop.width, desktop.height, desktop.rgb555,
+        Surface* back = new Surface(desktop.width, desktop.height, desktop.masks,
                                     desktop.pitchPadding, DDSCAPS_BACKBUFFER | chain);
         front->AttachBackBuffer(back);
         *surface = front;

@@ -1,0 +1,10 @@
+// kernel32: time belongs to the host (real sleeping, a browser's frame, or none at all).
+#include "engine/platform/subset/calls.h"
+#include "engine/platform/subset/host.h"
+
+void Sleep(DWORD milliseconds) {
+    if (subset::CallFails("Sleep")) {
+        return;
+    }
+    subset::CurrentHost().Sleep(milliseconds);
+}
