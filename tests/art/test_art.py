@@ -227,6 +227,89 @@ class Pages(unittest.TestCase):
         self.assertLess(lap, lap_title / 2)
 
 
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+def make_icons(out):
+    script = os.path.join(os.path.dirname(ARGS.generator), "make_icons.py")
+    subprocess.run([sys.executable, script, "--out", out], check=True)
+
+
+def rim(shape):
+    """Pixels of a boolean shape that touch its outside (4-neighbours or the border)."""
+    inner = shape.copy()
+    inner[1:-1, 1:-1] &= shape[:-2, 1:-1] & shape[2:, 1:-1] & shape[1:-1, :-2] & shape[1:-1, 2:]
+    inner[[0, -1], :] = False
+    inner[:, [0, -1]] = False
+    return shape & ~inner
+
+
+class Icons(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        from PIL import Image
+
+        cls.Image = Image
+        cls.folder = tempfile.TemporaryDirectory()
+        make_icons(cls.folder.name)
+        cls.png = {}
+        for px in ICON_SIZES:
+            with Image.open(os.path.join(cls.folder.name, "icon-%d.png" % px)) as im:
+                cls.png[px] = (im.mode, np.asarray(im))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def test_every_size_is_square_rgba_with_transparent_corners_and_a_muffin_inside(self):
+        for px in ICON_SIZES:
+            with self.subTest(px=px):
+                mode, pix = self.png[px]
+                self.assertEqual(mode, "RGBA")
+                self.assertEqual(pix.shape, (px, px, 4))
+                a = pix[:, :, 3]
+                for corner in (a[0, 0], a[0, -1], a[-1, 0], a[-1, -1]):
+                    self.assertEqual(corner, 0)
+                self.assertGreater((a == 255).mean(), 0.5, "the muffin should fill the icon")
+                self.assertFalse(pix[a == 0, :3].any(), "colour left under transparent pixels")
+
+    def test_small_sizes_keep_a_dark_outline_and_sharp_pixels(self):
+        # at menu size the muffin must stand out from any desktop: a ring of
+        # dark ink all round it, and whole pixels rather than a blurred edge
+        for px in (16, 24, 32):
+            with self.subTest(px=px):
+                pix = self.png[px][1]
+                shape = pix[:, :, 3] >= 128
+                ring = pix[rim(shape), :3].astype(int).sum(axis=1)
+                self.assertGreater((ring < 240).mean(), 0.8, "outline is not dark")
+        a16 = self.png[16][1][:, :, 3]
+        self.assertTrue(set(np.unique(a16)) <= {0, 255}, "16 px edge is blurred")
+
+    def test_small_sizes_are_drawn_for_their_size_not_shrunk(self):
+        # eyes and smile survive at 16 px: dark pixels inside the shape, away
+        # from its outline, in both the upper (eyes) and lower (smile) half
+        pix = self.png[16][1]
+        shape = pix[:, :, 3] == 255
+        dark = (pix[:, :, :3].astype(int).sum(axis=2) < 240) & shape & ~rim(shape)
+        self.assertTrue(dark[:8].any(), "no eyes")
+        self.assertTrue(dark[8:].any(), "no smile")
+
+    def test_windows_icon_holds_each_drawn_size_and_repeats_its_bytes(self):
+        ico = os.path.join(self.folder.name, "muffins.ico")
+        with self.Image.open(ico) as im:
+            self.assertEqual(sorted(im.info["sizes"]), [(px, px) for px in ICON_SIZES])
+            for px in ICON_SIZES:
+                with self.subTest(px=px):
+                    frame = np.asarray(im.ico.getimage((px, px)).convert("RGBA"))
+                    np.testing.assert_array_equal(frame, self.png[px][1])
+        with tempfile.TemporaryDirectory() as again:
+            make_icons(again)
+            for name in sorted(os.listdir(self.folder.name)):
+                with open(os.path.join(self.folder.name, name), "rb") as a, \
+                        open(os.path.join(again, name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+
+
 class Generator(unittest.TestCase):
     def test_a_second_run_writes_the_same_bytes(self):
         with tempfile.TemporaryDirectory() as out:
