@@ -227,6 +227,70 @@ class Pages(unittest.TestCase):
         self.assertLess(lap, lap_title / 2)
 
 
+def artlib_pages():
+    sys.path.insert(0, os.path.dirname(ARGS.generator))
+    from artlib import pages
+
+    return pages
+
+
+class InstructionsPage(unittest.TestCase):
+    # What a gamepad presses for each key; the host maps buttons to these keys.
+    KEYS_AND_BUTTONS = [
+        (["\u2190", "\u2192"], ["D-pad", "L"]),
+        (["G"], ["Y"]),
+        (["F"], ["X"]),
+        (["T"], ["B"]),
+        (["R"], ["RB"]),
+        (["Space"], ["A"]),
+        (["P", "O"], ["Start"]),
+        (["Esc"], ["Back"]),
+        (["M"], []),
+    ]
+
+    @classmethod
+    def setUpClass(cls):
+        cls.pages = artlib_pages()
+        cls.items = cls.pages.instructions_layout()
+
+    def rows(self):
+        """Keys and buttons that share a line and a column of the page."""
+        rows = {}
+        words = [(x, y) for kind, x, y, _, _, _ in self.items if kind == "words"]
+        for kind, x, y, _, _, what in self.items:
+            if kind in ("key", "pad"):
+                column = min(wx for wx, wy in words if wy == y and wx > x)
+                rows.setdefault((column, y), ([], []))[kind == "pad"].append(what)
+        return sorted(rows.values())
+
+    def test_each_key_sits_beside_the_gamepad_buttons_that_press_it(self):
+        self.assertEqual(self.rows(), sorted(self.KEYS_AND_BUTTONS))
+
+    def test_every_part_fits_in_the_panel_with_room_around_it(self):
+        x0, y0, x1, y1 = self.pages.PANEL
+        margin, gap = 16, 8
+        boxes = [(x, y, x + w, y + h, what) for _, x, y, w, h, what in self.items]
+        for bx0, by0, bx1, by1, what in boxes:
+            with self.subTest(what=what):
+                self.assertGreaterEqual(bx0, x0 + margin)
+                self.assertLessEqual(bx1, x1 - margin)
+                self.assertGreaterEqual(by0, y0 + margin)
+                self.assertLessEqual(by1, y1 - margin)
+        for i, a in enumerate(boxes):
+            for b in boxes[i + 1 :]:
+                apart = (a[2] + gap <= b[0] or b[2] + gap <= a[0] or a[3] <= b[1] or b[3] <= a[1])
+                self.assertTrue(apart, "%r and %r are cramped" % (a[4], b[4]))
+
+    def test_face_buttons_wear_their_colours_where_the_layout_puts_them(self):
+        page = Cache.get("instructions.tif")[1].astype(int)
+        for kind, x, y, w, h, what in self.items:
+            if kind == "pad" and what in self.pages.FACE_COLOURS:
+                with self.subTest(button=what):
+                    patch = page[y + 4 : y + 30, x + 2 : x + w - 2]
+                    near = np.abs(patch - self.pages.FACE_COLOURS[what]).sum(axis=2) < 60
+                    self.assertGreater(near.mean(), 0.3)
+
+
 ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
 
 
