@@ -227,6 +227,153 @@ class Pages(unittest.TestCase):
         self.assertLess(lap, lap_title / 2)
 
 
+def artlib_pages():
+    sys.path.insert(0, os.path.dirname(ARGS.generator))
+    from artlib import pages
+
+    return pages
+
+
+class InstructionsPage(unittest.TestCase):
+    # What a gamepad presses for each key; the host maps buttons to these keys.
+    KEYS_AND_BUTTONS = [
+        (["\u2190", "\u2192"], ["D-pad", "L"]),
+        (["G"], ["Y"]),
+        (["F"], ["X"]),
+        (["T"], ["B"]),
+        (["R"], ["RB"]),
+        (["Space"], ["A"]),
+        (["P", "O"], ["Start"]),
+        (["Esc"], ["Back"]),
+        (["M"], []),
+    ]
+
+    @classmethod
+    def setUpClass(cls):
+        cls.pages = artlib_pages()
+        cls.items = cls.pages.instructions_layout()
+
+    def rows(self):
+        """Keys and buttons that share a line and a column of the page."""
+        rows = {}
+        words = [(x, y) for kind, x, y, _, _, _ in self.items if kind == "words"]
+        for kind, x, y, _, _, what in self.items:
+            if kind in ("key", "pad"):
+                column = min(wx for wx, wy in words if wy == y and wx > x)
+                rows.setdefault((column, y), ([], []))[kind == "pad"].append(what)
+        return sorted(rows.values())
+
+    def test_each_key_sits_beside_the_gamepad_buttons_that_press_it(self):
+        self.assertEqual(self.rows(), sorted(self.KEYS_AND_BUTTONS))
+
+    def test_every_part_fits_in_the_panel_with_room_around_it(self):
+        x0, y0, x1, y1 = self.pages.PANEL
+        margin, gap = 16, 8
+        boxes = [(x, y, x + w, y + h, what) for _, x, y, w, h, what in self.items]
+        for bx0, by0, bx1, by1, what in boxes:
+            with self.subTest(what=what):
+                self.assertGreaterEqual(bx0, x0 + margin)
+                self.assertLessEqual(bx1, x1 - margin)
+                self.assertGreaterEqual(by0, y0 + margin)
+                self.assertLessEqual(by1, y1 - margin)
+        for i, a in enumerate(boxes):
+            for b in boxes[i + 1 :]:
+                apart = (a[2] + gap <= b[0] or b[2] + gap <= a[0] or a[3] <= b[1] or b[3] <= a[1])
+                self.assertTrue(apart, "%r and %r are cramped" % (a[4], b[4]))
+
+    def test_face_buttons_wear_their_colours_where_the_layout_puts_them(self):
+        page = Cache.get("instructions.tif")[1].astype(int)
+        for kind, x, y, w, h, what in self.items:
+            if kind == "pad" and what in self.pages.FACE_COLOURS:
+                with self.subTest(button=what):
+                    patch = page[y + 4 : y + 30, x + 2 : x + w - 2]
+                    near = np.abs(patch - self.pages.FACE_COLOURS[what]).sum(axis=2) < 60
+                    self.assertGreater(near.mean(), 0.3)
+
+
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+def make_icons(out):
+    script = os.path.join(os.path.dirname(ARGS.generator), "make_icons.py")
+    subprocess.run([sys.executable, script, "--out", out], check=True)
+
+
+def rim(shape):
+    """Pixels of a boolean shape that touch its outside (4-neighbours or the border)."""
+    inner = shape.copy()
+    inner[1:-1, 1:-1] &= shape[:-2, 1:-1] & shape[2:, 1:-1] & shape[1:-1, :-2] & shape[1:-1, 2:]
+    inner[[0, -1], :] = False
+    inner[:, [0, -1]] = False
+    return shape & ~inner
+
+
+class Icons(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        from PIL import Image
+
+        cls.Image = Image
+        cls.folder = tempfile.TemporaryDirectory()
+        make_icons(cls.folder.name)
+        cls.png = {}
+        for px in ICON_SIZES:
+            with Image.open(os.path.join(cls.folder.name, "icon-%d.png" % px)) as im:
+                cls.png[px] = (im.mode, np.asarray(im))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.folder.cleanup()
+
+    def test_every_size_is_square_rgba_with_transparent_corners_and_a_muffin_inside(self):
+        for px in ICON_SIZES:
+            with self.subTest(px=px):
+                mode, pix = self.png[px]
+                self.assertEqual(mode, "RGBA")
+                self.assertEqual(pix.shape, (px, px, 4))
+                a = pix[:, :, 3]
+                for corner in (a[0, 0], a[0, -1], a[-1, 0], a[-1, -1]):
+                    self.assertEqual(corner, 0)
+                self.assertGreater((a == 255).mean(), 0.5, "the muffin should fill the icon")
+                self.assertFalse(pix[a == 0, :3].any(), "colour left under transparent pixels")
+
+    def test_small_sizes_keep_a_dark_outline_and_sharp_pixels(self):
+        # at menu size the muffin must stand out from any desktop: a ring of
+        # dark ink all round it, and whole pixels rather than a blurred edge
+        for px in (16, 24, 32):
+            with self.subTest(px=px):
+                pix = self.png[px][1]
+                shape = pix[:, :, 3] >= 128
+                ring = pix[rim(shape), :3].astype(int).sum(axis=1)
+                self.assertGreater((ring < 240).mean(), 0.8, "outline is not dark")
+        a16 = self.png[16][1][:, :, 3]
+        self.assertTrue(set(np.unique(a16)) <= {0, 255}, "16 px edge is blurred")
+
+    def test_small_sizes_are_drawn_for_their_size_not_shrunk(self):
+        # eyes and smile survive at 16 px: dark pixels inside the shape, away
+        # from its outline, in both the upper (eyes) and lower (smile) half
+        pix = self.png[16][1]
+        shape = pix[:, :, 3] == 255
+        dark = (pix[:, :, :3].astype(int).sum(axis=2) < 240) & shape & ~rim(shape)
+        self.assertTrue(dark[:8].any(), "no eyes")
+        self.assertTrue(dark[8:].any(), "no smile")
+
+    def test_windows_icon_holds_each_drawn_size_and_repeats_its_bytes(self):
+        ico = os.path.join(self.folder.name, "muffins.ico")
+        with self.Image.open(ico) as im:
+            self.assertEqual(sorted(im.info["sizes"]), [(px, px) for px in ICON_SIZES])
+            for px in ICON_SIZES:
+                with self.subTest(px=px):
+                    frame = np.asarray(im.ico.getimage((px, px)).convert("RGBA"))
+                    np.testing.assert_array_equal(frame, self.png[px][1])
+        with tempfile.TemporaryDirectory() as again:
+            make_icons(again)
+            for name in sorted(os.listdir(self.folder.name)):
+                with open(os.path.join(self.folder.name, name), "rb") as a, \
+                        open(os.path.join(again, name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+
+
 class Generator(unittest.TestCase):
     def test_a_second_run_writes_the_same_bytes(self):
         with tempfile.TemporaryDirectory() as out:
