@@ -6,13 +6,13 @@ set -e
 build=$1
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
-[ -x "$build/fuzz/fuzz_tiff" ] && [ -x "$build/fuzz/fuzz_text" ] ||
-    { echo "run_fuzz: build fuzz_tiff and fuzz_text in $build first" >&2; exit 2; }
+[ -x "$build/fuzz/fuzz_tiff" ] && [ -x "$build/fuzz/fuzz_text" ] && [ -x "$build/fuzz/fuzz_wav" ] ||
+    { echo "run_fuzz: build fuzz_tiff, fuzz_text and fuzz_wav in $build first" >&2; exit 2; }
 
 "$here/make_seed_corpus.sh" "$build"
 
 failed=0
-for target in tiff text; do
+for target in tiff text wav; do
     work=$build/fuzz/work/$target
     artifacts=$build/fuzz/artifacts/$target
     log=$build/fuzz/$target.log
@@ -22,6 +22,11 @@ for target in tiff text; do
     if [ "$target" = tiff ]; then
         # Pictures up to the reader's largest side allocate about 1.6 GB.
         options="$options -max_len=16384 -rss_limit_mb=4096 -dict=$here/tiff.dict"
+    fi
+    if [ "$target" = wav ]; then
+        # Sounds are capped at 64 MiB and never cost more than their own size.
+        options="$options -max_len=16384 -malloc_limit_mb=256 -rss_limit_mb=512"
+        options="$options -dict=$here/wav.dict"
     fi
     echo "fuzz_$target: $seconds s ..."
     status=0
@@ -34,7 +39,7 @@ for target in tiff text; do
     if [ "$status" != 0 ]; then
         failed=1
         echo "fuzz_$target: FAILED (status $status); log: $log" >&2
-        grep -E 'ERROR|runtime error|SUMMARY|text fuzz' "$log" | head -5 >&2 || true
+        grep -E 'ERROR|runtime error|SUMMARY|text fuzz|wav fuzz' "$log" | head -5 >&2 || true
         for found in "$artifacts"/*; do
             [ -f "$found" ] || continue
             kept=$here/regressions/$target/$(basename "$found")
