@@ -92,7 +92,8 @@ fuzz:
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_SANITIZE=ON -DTOLVO_FUZZ=ON \
 		-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_tiff fuzz_text art image_tool_pictures
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_tiff fuzz_text art image_tool_pictures \
+		fuzz_wav wave_tool_files
 	@tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # A million frames of seeded random input on the headless host, unpaced, with 200 or

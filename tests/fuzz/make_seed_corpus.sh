@@ -4,7 +4,9 @@
 #   BUILD_DIR/fuzz/seed/tiff: the Pillow and tiffcp pictures of the imaging tests
 #     (BUILD_DIR/tests/image_tool_pictures), the game's art (BUILD_DIR/Images) and every
 #     kept regression input;
-#   BUILD_DIR/fuzz/seed/text: a few lines and run-length streams, and the kept inputs.
+#   BUILD_DIR/fuzz/seed/text: a few lines and run-length streams, and the kept inputs;
+#   BUILD_DIR/fuzz/seed/wav: the files Python's wave module wrote for the sound tests
+#     (BUILD_DIR/tests/wave_tool_files) and every kept regression input.
 set -e
 build=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -47,4 +49,12 @@ seed '\003\001\002\003\004\202\012\176'
 for kept in "$here"/regressions/text/*; do
     [ -f "$kept" ] && cp "$kept" "$text/kept-$(basename "$kept")"
 done
-echo "make_seed_corpus: $(ls "$tiff" | wc -l) TIF seeds, $(ls "$text" | wc -l) text seeds"
+
+wav=$build/fuzz/seed/wav
+rm -rf "$wav"
+mkdir -p "$wav"
+for sound in "$build"/tests/wave_tool_files/*.wav "$here"/regressions/wav/*; do
+    [ -f "$sound" ] && cp "$sound" "$wav/$(basename "$(dirname "$sound")")-$(basename "$sound")"
+done
+echo "make_seed_corpus: $(ls "$tiff" | wc -l) TIF seeds, $(ls "$text" | wc -l) text seeds," \
+    "$(ls "$wav" | wc -l) WAV seeds"

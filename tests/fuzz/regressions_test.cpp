@@ -1,11 +1,12 @@
 // Replays every input kept under tests/fuzz/regressions/ with the normal sanitizer
 // build: a TIF input must load in each mode or be refused with the reader's exit code
-// -1; a text input must keep every promise of the text fuzz target. A sanitizer report
+// -1; a text or WAV input must keep every promise of its fuzz target. A sanitizer report
 // ends the child with another code, so it fails here.
 #include "engine/image/image.h"
 #include "engine/image/tiff.h"
 #include "tests/fuzz/text_input.h"
 #include "tests/fuzz/tiff_input.h"
+#include "tests/fuzz/wav_input.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,23 @@ TEST(FuzzRegressions, EveryTextInputKeepsItsPromises) {
             },
             ::testing::ExitedWithCode(0), "");
     }
+}
+
+TEST(FuzzRegressions, EveryWavInputKeepsItsPromises) {
+    const std::vector<std::string> files = FilesIn(FUZZ_REGRESSIONS "/wav");
+    ASSERT_FALSE(files.empty()) << "no inputs under " FUZZ_REGRESSIONS "/wav";
+    const std::string copy = "fuzz-replay-" + std::to_string(getpid()) + ".wav";
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        const std::vector<uint8_t> bytes = Bytes(file);
+        EXPECT_EXIT(
+            {
+                CheckWaveInput(bytes.data(), bytes.size(), copy.c_str());
+                std::exit(0);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
+    std::remove(copy.c_str());
 }
 
 } // namespace

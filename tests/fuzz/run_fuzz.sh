@@ -10,13 +10,13 @@ FUZZ_RSS_MB=${FUZZ_RSS_MB:-512}
 # AddressSanitizer's quarantine of freed memory would otherwise count in the resident size.
 export ASAN_OPTIONS="quarantine_size_mb=32${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 here=$(cd "$(dirname "$0")" && pwd)
-[ -x "$build/fuzz/fuzz_tiff" ] && [ -x "$build/fuzz/fuzz_text" ] ||
-    { echo "run_fuzz: build fuzz_tiff and fuzz_text in $build first" >&2; exit 2; }
+[ -x "$build/fuzz/fuzz_tiff" ] && [ -x "$build/fuzz/fuzz_text" ] && [ -x "$build/fuzz/fuzz_wav" ] ||
+    { echo "run_fuzz: build fuzz_tiff, fuzz_text and fuzz_wav in $build first" >&2; exit 2; }
 
 "$here/make_seed_corpus.sh" "$build"
 
 failed=0
-for target in tiff text; do
+for target in tiff text wav; do
     work=$build/fuzz/work/$target
     artifacts=$build/fuzz/artifacts/$target
     log=$build/fuzz/$target.log
@@ -30,6 +30,11 @@ for target in tiff text; do
     if [ "$target" = tiff ]; then
         options="$options -max_len=16384 -dict=$here/tiff.dict"
     fi
+    if [ "$target" = wav ]; then
+        # Sounds are capped at 64 MiB and never cost more than their own size.
+        options="$options -max_len=16384 -malloc_limit_mb=256 -rss_limit_mb=512"
+        options="$options -dict=$here/wav.dict"
+    fi
     echo "fuzz_$target: $seconds s ..."
     status=0
     # shellcheck disable=SC2086
@@ -41,7 +46,7 @@ for target in tiff text; do
     if [ "$status" != 0 ]; then
         failed=1
         echo "fuzz_$target: FAILED (status $status); log: $log" >&2
-        grep -E 'ERROR|runtime error|SUMMARY|text fuzz' "$log" | head -5 >&2 || true
+        grep -E 'ERROR|runtime error|SUMMARY|text fuzz|wav fuzz' "$log" | head -5 >&2 || true
         for found in "$artifacts"/*; do
             [ -f "$found" ] || continue
             kept=$here/regressions/$target/$(basename "$found")
