@@ -130,10 +130,18 @@ def save_window(dump, reading, window, dx, dy, path):
     screen.write_png(path, screen.rgb_from_565(crop))
 
 
-def check_title(display, window, title, out, name):
-    dump = display.screenshot(os.path.join(out, name + ".xwd"))
-    share, reading, dx, dy = screen.match_region(dump, title, window["x"], window["y"],
-                                                 window["width"], window["height"])
+def check_title(display, window, title, out, name, attempts=5):
+    # A window that is still being placed, or caught mid-copy, gets a few more looks, each
+    # with its geometry read again.
+    for attempt in range(attempts):
+        if attempt:
+            time.sleep(0.5)
+            window = next((w for w in display.windows() if w["id"] == window["id"]), window)
+        dump = display.screenshot(os.path.join(out, name + ".xwd"))
+        share, reading, dx, dy = screen.match_region(dump, title, window["x"], window["y"],
+                                                     window["width"], window["height"])
+        if share >= TITLE_MATCH:
+            break
     save_window(dump, reading, window, dx, dy, os.path.join(out, name + ".png"))
     check(share >= TITLE_MATCH, "%s: the window shows the title page on only %.1f%% of its pixels "
           "(best reading %s)" % (name, 100 * share, reading or "none"))
