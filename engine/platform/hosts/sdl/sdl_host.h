@@ -1,5 +1,6 @@
 // The SDL host's one object, its parts in sdl_host.cpp (start, time, message boxes),
-// sdl_window.cpp (the real window and presentation) and sdl_input.cpp (events).
+// sdl_window.cpp (the real window and presentation), sdl_input.cpp (events) and
+// sdl_audio.cpp (sound).
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_HOST_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_HOST_H
 
@@ -20,8 +21,12 @@ namespace sdl {
 // they are not ours to free, so sanitizer builds do not count them as leaks.
 struct SystemAllocations {
 #if defined(__SANITIZE_ADDRESS__)
-    SystemAllocations() { __lsan_disable(); }
-    ~SystemAllocations() { __lsan_enable(); }
+    SystemAllocations() {
+        __lsan_disable();
+    }
+    ~SystemAllocations() {
+        __lsan_enable();
+    }
 #else
     // Not trivial, so a scope that only holds one is not an unused variable.
     SystemAllocations() {}
@@ -45,6 +50,10 @@ class SdlHost : public subset::Host {
     void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                         UINT type) override;
     void Sleep(DWORD milliseconds) override;
+    bool OpenAudio(int samplesPerSecond, int channels) override;
+    int AudioFramesWanted() override;
+    void QueueAudio(const int16_t* samples, int frames) override;
+    void CloseAudio() override;
 
     // Stop(), and the main window going away: the real window closes.
     void Close();
@@ -72,6 +81,10 @@ class SdlHost : public subset::Host {
     int textureWidth = 0, textureHeight = 0;
     bool fullScreen = false;
     int fullWidth = 0, fullHeight = 0;
+    // Sound (sdl_audio.cpp): the device, bytes of one sample frame, the queue's target.
+    SDL_AudioDeviceID audioDevice = 0;
+    int audioFrameBytes = 4;
+    int audioTarget = 0;
 };
 
 } // namespace sdl

@@ -149,7 +149,8 @@ void SdlHost::Resize(int width, int height) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_RenderSetLogicalSize(renderer, width, height);
     SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
-    Uint32 format = desktop.masks == subset::RGB555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
+    Uint32 format =
+        desktop.masks == subset::RGB555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
     texture = SDL_CreateTexture(renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!texture) {
         std::fprintf(stderr, "sdl: no texture: %s\n", SDL_GetError());
