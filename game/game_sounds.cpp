@@ -25,7 +25,7 @@ GameMoment Observe(const char* screen) {
     moment.milkCartons = hero.milkCartons;
     moment.rollingPins = hero.rollingPins;
     moment.clear = hero.clear;
-    moment.heroY = hero.y;
+    moment.fallFrame = hero.fallFrame;
     for (int32_t i = 0; i < muffinTrack.Count(); i++) {
         Muffin muffin;
         if (muffinTrack.GetMuffin(i, muffin).state == MUFFIN_MELTING) {
@@ -61,7 +61,9 @@ uint32_t CuesBetween(const GameMoment& before, const GameMoment& now) {
     if (now.melting > before.melting) {
         cues |= Cue(SOUND_MELT);
     }
-    if (now.heroY == HERO_KNOCKED_DOWN_Y && before.heroY != HERO_KNOCKED_DOWN_Y) {
+    // Knocked down: clear no more during play. A run starts not clear until its first
+    // update, and the fall only ever goes on, so one knock-down sounds once.
+    if (now.screen == "play" && before.clear && !now.clear && before.fallFrame == 1) {
         cues |= Cue(SOUND_KNOCKDOWN);
     }
     if (now.screen == "gameover" && before.screen != "gameover") {

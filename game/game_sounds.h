@@ -34,9 +34,9 @@ struct GameMoment {
     int32_t introPicture = 0; // intro.picture
     int32_t milkCartons = 0;
     int32_t rollingPins = 0;
-    bool clear = false;  // hero.clear: no muffin has the hero
-    float heroY = 0.0f;  // the knock-down moves the hero to HERO_KNOCKED_DOWN_Y for good
-    int32_t melting = 0; // muffins in MUFFIN_MELTING
+    bool clear = false;    // hero.clear: no muffin has the hero
+    int32_t fallFrame = 1; // hero.fallFrame: 1 until a knock-down, then on to the last
+    int32_t melting = 0;   // muffins in MUFFIN_MELTING
 };
 
 // The one-shot sounds that start between two consecutive frames, as bits (1 << GameSound).
