@@ -61,6 +61,7 @@ windows-zip: windows
 	@rm -f build-windows/muffins-windows.zip
 	@cd build-windows && zip -q -X muffins-windows.zip muffins.exe && \
 		zip -q -X -r muffins-windows.zip Images -x 'Images/.*' && \
+		zip -q -X -r muffins-windows.zip Sounds -x 'Sounds/.*' && \
 		zip -q -X -j -l muffins-windows.zip ../tools/windows/README.txt
 	@echo "windows-zip: build-windows/muffins-windows.zip"
 

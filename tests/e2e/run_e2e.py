@@ -5,10 +5,13 @@
 
   wine16  muffins.exe under Wine on a 16-bit Xvfb screen: the start-up lines in
           debug.txt, the title page on the screen, Space and the arrow keys reach
-          the game, Escape ends it with exit code 0.
+          the game, Escape ends it with exit code 0. Wine has no sound driver: one
+          sound line follows the start-up lines and the game plays on.
   wine24  the same on a 24-bit screen: the start-up error box, its log line, exit
           code 255 (-1).
   sdl     the native build with the SDL host: window, title page, Escape, exit 0.
+  sdl-audio  the native build with SDL's disk audio driver: silence, then the tune once
+          play starts, silence while M mutes it, and how late a sound is heard.
 
 Screenshots go to the output folder as PNG. Every wait is bounded; every process
 is stopped by its own id when its run ends.
@@ -39,6 +42,9 @@ WINDOWED_START_LINES = [
     "WindowsDX: Initialization finished OK.",
 ]
 BPP_FAILED_LINE = "Tolvo Error: BPP_FAILED (Screen depth not supported)"
+SOUND_LINE = "Sound: "  # the sound part's one line, when it has something to say
+NO_SOUND_DRIVERS = "winealsa.drv,winepulse.drv,wineoss.drv,winecoreaudio.drv="
+AUDIO_LATENCY_LIMIT = 0.075  # seconds from a frame to its sound reaching the device, with slack
 TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
 STANDING = (1, 2)  # the hero's walk states StandLeft and StandRight
 WALK_RIGHT, WALK_LEFT = 3, 4
@@ -162,8 +168,9 @@ class Wine:
     def env(self, display, extra=None):
         env = display.env()
         env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": os.environ.get("TOLVO_E2E_WINEDEBUG", "-all"),
-                    # No offers to install Mono or Gecko: the game needs neither.
-                    "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"})
+                    # No offers to install Mono or Gecko: the game needs neither. No sound
+                    # drivers: the game meets a machine without sound, as CI is.
+                    "WINEDLLOVERRIDES": "mscoree,mshtml=;" + NO_SOUND_DRIVERS, "WINEARCH": "win64"})
         for name in [key for key in env if key.startswith("TOLVO_")]:
             del env[name]
         env.setdefault("HOME", os.path.dirname(self.prefix))  # CI shells may have none
@@ -204,12 +211,15 @@ class Wine:
 
 
 def fresh_run_dir(out, name, program, images):
-    """A folder laid out as a player has it: the program, Images beside it, nothing else."""
+    """A folder laid out as a player has it: the program, Images and Sounds beside it."""
     run_dir = os.path.join(out, name)
     shutil.rmtree(run_dir, ignore_errors=True)
     os.makedirs(run_dir)
     shutil.copy2(program, run_dir)
     os.symlink(os.path.abspath(images), os.path.join(run_dir, "Images"))
+    sounds = os.path.join(os.path.dirname(os.path.abspath(images)), "Sounds")
+    if os.path.isdir(sounds):
+        os.symlink(sounds, os.path.join(run_dir, "Sounds"))
     return run_dir
 
 
@@ -232,8 +242,16 @@ def scenario_wine16(args, wine):
         wait_for("the start-up lines in debug.txt", lambda: os.path.exists(
             os.path.join(run_dir, "debug.txt")) and len(log_lines(
                 os.path.join(run_dir, "debug.txt"))) >= len(WINDOWED_START_LINES), 30)
-        check_start_lines(os.path.join(run_dir, "debug.txt"))
+        lines = check_start_lines(os.path.join(run_dir, "debug.txt"))
         say("  debug.txt holds the windowed start-up lines in order")
+        sound = wait_for("the sound line in debug.txt", lambda: [
+            line for line in log_lines(os.path.join(run_dir, "debug.txt"))
+            if line.startswith(SOUND_LINE)], 30)
+        lines = log_lines(os.path.join(run_dir, "debug.txt"))
+        check(len(sound) == 1, "debug.txt has %d sound lines: %r" % (len(sound), sound))
+        check(lines.index(sound[0]) == len(WINDOWED_START_LINES),
+              "the sound line does not follow the start-up lines: %r" % lines)
+        say("  without a sound driver: %s" % sound[0])
 
         frame = wait_for("two seconds of frames", lambda: (last_trace(trace) or {}).get(
             "frame", 0) >= 120 and last_trace(trace), 30)
@@ -355,7 +373,91 @@ def scenario_sdl(args, _wine):
         display.stop()
 
 
-SCENARIOS = [("wine16", scenario_wine16), ("wine24", scenario_wine24), ("sdl", scenario_sdl)]
+def audio_onsets(samples, start_frame):
+    """First sample frame at or after start_frame that is not silent, or None."""
+    loud = np.nonzero(np.abs(samples[start_frame:]).max(axis=1))[0]
+    return start_frame + int(loud[0]) if len(loud) else None
+
+
+def scenario_sdl_audio(args, _wine):
+    """The SDL build playing through SDL's disk driver, which writes the device's output to
+    a file at the device's pace: the file's growth says when each sample reached it."""
+    display = Display(24, log=os.path.join(args.out, "xvfb-sdl-audio.log"))
+    game = None
+    try:
+        run_dir = fresh_run_dir(args.out, "sdl-audio", os.path.join(args.native, "muffins"),
+                                os.path.join(args.native, "Images"))
+        check(os.path.isdir(os.path.join(run_dir, "Sounds")), "no Sounds folder beside Images")
+        # M mutes on frame 100 and unmutes on frame 160; the game closes after frame 240.
+        with open(os.path.join(run_dir, "input.script"), "w") as script:
+            script.write("100 down 77\n101 up 77\n160 down 77\n161 up 77\n")
+        env = display.env()
+        for name in [key for key in env if key.startswith("TOLVO_")]:
+            del env[name]
+        raw, trace = os.path.join(run_dir, "audio.raw"), os.path.join(run_dir, "trace.jsonl")
+        env.update({"TOLVO_HOST": "sdl", "TOLVO_SCALE": "1", "TOLVO_FRAMES": "240",
+                    "TOLVO_SCRIPT": "input.script", "TOLVO_TRACE": "trace.jsonl",
+                    "SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
+        game = Process([os.path.join(run_dir, "muffins")], cwd=run_dir, env=env,
+                       log=os.path.join(args.out, "sdl-audio.log"))
+        # When each trace line and each byte of sound appeared, watched every millisecond.
+        growth = []
+        deadline = time.monotonic() + 60
+        while game.poll() is None and time.monotonic() < deadline:
+            sizes = [os.path.getsize(p) if os.path.exists(p) else 0 for p in (trace, raw)]
+            if not growth or sizes != growth[-1][1:]:
+                growth.append((time.monotonic(), sizes[0], sizes[1]))
+            time.sleep(0.001)
+        code = game.wait(20)
+        check(code == 0, "exit code %d, expected 0" % code)
+        lines = [line for line in log_lines(os.path.join(run_dir, "debug.txt"))
+                 if line.startswith(SOUND_LINE)]
+        check(not lines, "debug.txt has a sound line: %r" % lines)
+        samples = np.fromfile(raw, dtype="<i2").reshape(-1, 2)
+        check(len(samples) > 44100 * 3, "only %d sample frames reached the device" % len(samples))
+        tune = audio_onsets(samples, 0)
+        check(tune is not None, "the device heard nothing but silence")
+        # Muted: the longest silence after the tune started, about a second (60 frames);
+        # any other gap is the device waiting for a slow first frame.
+        silent = np.concatenate(([False], ~samples[tune:].any(axis=1), [False]))
+        edges = np.flatnonzero(np.diff(silent.astype(np.int8)))
+        runs = list(zip(edges[::2], edges[1::2]))
+        check(runs, "no silence once the tune started, although M muted it")
+        first, last = max(runs, key=lambda run: run[1] - run[0])
+        mute_start, back = tune + int(first), tune + int(last)
+        check(back - mute_start > 44100 * 40 // 60 and back < len(samples),
+              "no silence of about a second while muted (longest: %d sample frames)"
+              % (back - mute_start))
+        say("  %d sample frames; the tune from %.3fs, muted %.3fs to %.3fs" % (
+            len(samples), tune / 44100, mute_start / 44100, back / 44100))
+
+        # Latency: from the frame's trace line to its sound reaching the device.
+        ends = []
+        total = 0
+        with open(trace, "rb") as stream:
+            for line in stream:
+                total += len(line)
+                ends.append(total)
+
+        def when_trace(frame):
+            return next(t for t, size, _ in growth if size >= ends[frame - 1])
+
+        def when_sound(sample_frame):
+            return next(t for t, _, size in growth if size >= (sample_frame + 1) * 4)
+
+        latencies = [when_sound(tune) - when_trace(1), when_sound(back) - when_trace(160)]
+        say("  latency from the frame to the device: %.0f ms at the tune's start, %.0f ms "
+            "when unmuted" % (1000 * latencies[0], 1000 * latencies[1]))
+        check(max(latencies) <= AUDIO_LATENCY_LIMIT, "a sound reached the device %.0f ms after "
+              "its frame" % (1000 * max(latencies)))
+    finally:
+        if game:
+            game.stop()
+        display.stop()
+
+
+SCENARIOS = [("wine16", scenario_wine16), ("wine24", scenario_wine24), ("sdl", scenario_sdl),
+             ("sdl-audio", scenario_sdl_audio)]
 
 
 def main():
