@@ -50,6 +50,7 @@ bool Sound::Load(SoundSystem& newSystem, const char* fileName) {
     }
     voices[0] = buffer;
     voiceCount = 1;
+    system->Add(this);
     oldest = 0;
     if (volume != DSBVOLUME_MAX) {
         SetVolume(volume);
@@ -58,6 +59,9 @@ bool Sound::Load(SoundSystem& newSystem, const char* fileName) {
 }
 
 void Sound::Free() {
+    if (system != nullptr && voices[0] != nullptr) {
+        system->Remove(this);
+    }
     for (LPDIRECTSOUNDBUFFER& voice : voices) {
         if (voice != nullptr) {
             voice->Stop();

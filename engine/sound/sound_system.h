@@ -9,6 +9,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+class Sound;
 
 class SoundSystem {
   public:
@@ -20,7 +23,8 @@ class SoundSystem {
     // After the display's start-up: DirectSoundCreate and the cooperative level for the
     // main window. False, with the line in debug.txt, when there is no sound to be had.
     bool Start(HWND window);
-    // Releases the DirectSound object; every Sound made with it must be freed first.
+    // Frees every Sound loaded with it, then releases the DirectSound object. Called at the
+    // latest when the program exits, before the platform's own state goes away.
     void Stop();
     bool IsOn() const { return directSound != nullptr; }
     LPDIRECTSOUND Device() const { return directSound; }
@@ -32,8 +36,13 @@ class SoundSystem {
     void ReportCall(const char* what, int32_t result, const char* consequence);
     int Problems() const { return problems; }
 
+    // Sound::Load and Sound::Free: the sounds whose buffers came from this device.
+    void Add(Sound* sound);
+    void Remove(Sound* sound);
+
   private:
     LPDIRECTSOUND directSound = nullptr;
+    std::vector<Sound*> sounds;
     int problems = 0;
 };
 

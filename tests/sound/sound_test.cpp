@@ -220,6 +220,23 @@ TEST_F(SoundTest, ALostBufferIsRestoredFilledAgainAndPlayed) {
     EXPECT_TRUE(SoundLines().empty());
 }
 
+TEST_F(SoundTest, StoppingTheSystemReleasesItsSoundsBeforeTheDevice) {
+    SoundSystem system;
+    ASSERT_TRUE(system.Start(window));
+    Sound sound;
+    ASSERT_TRUE(sound.Load(system, "Sounds\\long.wav"));
+    sound.Play();
+    sound.Play(); // two voices
+    const int releases = subset::CallCount("dsound!Release");
+    system.Stop();
+    EXPECT_EQ(subset::CallCount("dsound!Release"), releases + 3);
+    EXPECT_FALSE(sound.IsLoaded());
+    EXPECT_FALSE(system.IsOn());
+    sound.Play(); // harmless
+    Frame();
+    EXPECT_EQ(Left(0), std::vector<int16_t>(FRAME, 0));
+}
+
 // --- Failing: one line, then silence, never an end ---------------------------------------
 
 TEST_F(SoundTest, EachFailureWritesOneLineAndTheRestPlaysOnOrStaysSilent) {
@@ -233,10 +250,12 @@ TEST_F(SoundTest, EachFailureWritesOneLineAndTheRestPlaysOnOrStaysSilent) {
         const char* line;
     } CASES[] = {
         {"no sound device", "DirectSoundCreate", DSERR_NODRIVER, "Sounds\\level.wav", false, false,
-         "Sound: DirectSoundCreate: DSERR_NODRIVER (no sound device or driver); sound off."},
+         "Sound: DirectSoundCreate: DSERR_NODRIVER (no sound device or driver); no sound device, "
+         "the game plays silently."},
         {"a refused window", "dsound!SetCooperativeLevel", DSERR_INVALIDPARAM, "Sounds\\level.wav",
          false, false,
-         "Sound: SetCooperativeLevel: DSERR_INVALIDPARAM (a parameter was refused); sound off."},
+         "Sound: SetCooperativeLevel: DSERR_INVALIDPARAM (a parameter was refused); the game "
+         "plays silently."},
         {"no buffer", "CreateSoundBuffer", DSERR_OUTOFMEMORY, "Sounds\\level.wav", true, false,
          "Sound: CreateSoundBuffer for Sounds\\level.wav: DSERR_OUTOFMEMORY (out of memory); "
          "that sound stays silent."},
@@ -248,7 +267,8 @@ TEST_F(SoundTest, EachFailureWritesOneLineAndTheRestPlaysOnOrStaysSilent) {
         {"not a WAV file", nullptr, 0, "Sounds\\text.wav", true, false,
          "Sound: Sounds\\text.wav: "},
         {"an unknown code", "DirectSoundCreate", static_cast<HRESULT>(0x88781234u),
-         "Sounds\\level.wav", false, false, "Sound: DirectSoundCreate: 0x88781234; sound off."},
+         "Sounds\\level.wav", false, false,
+         "Sound: DirectSoundCreate: 0x88781234; no sound device, the game plays silently."},
     };
     for (const auto& c : CASES) {
         SCOPED_TRACE(c.name);

@@ -36,6 +36,7 @@ class HeadlessHost : public subset::Host {
             std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
         }
     }
+
     // A virtual device that is always there: deterministic, in step with the game's loop,
     // written to TOLVO_AUDIO_CAPTURE when asked for and kept in memory for tests.
     bool OpenAudio(int samplesPerSecond, int channels) override {
