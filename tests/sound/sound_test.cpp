@@ -234,7 +234,7 @@ TEST_F(SoundTest, StoppingTheSystemReleasesItsSoundsBeforeTheDevice) {
     EXPECT_FALSE(system.IsOn());
     sound.Play(); // harmless
     Frame();
-    EXPECT_EQ(Left(0), std::vector<int16_t>(FRAME, 0));
+    EXPECT_TRUE(headless::AudioPlayed().empty()); // no device, no stream
 }
 
 // --- Failing: one line, then silence, never an end ---------------------------------------
