@@ -30,40 +30,44 @@ std::vector<uint8_t> Noise(size_t bytes, uint32_t seed) {
 } // namespace
 
 bool SoundCases(const BenchOptions& options, std::vector<Goal>& goals) {
+    // Kept for the program's life: Google Benchmark runs the operations after this returns.
+    struct Mixing {
+        std::vector<std::vector<uint8_t>> sounds, streams;
+        std::vector<subset::Voice> voices = std::vector<subset::Voice>(VOICES);
+        std::vector<int32_t> sum = std::vector<int32_t>(FRAME * 2);
+        std::vector<int16_t> out = std::vector<int16_t>(FRAME * 2);
+        std::vector<uint8_t> sdlOut = std::vector<uint8_t>(FRAME * 4);
+    };
+    static Mixing m;
     // Two seconds of each sound: the voices never reach their ends while timed.
-    std::vector<std::vector<uint8_t>> sounds;
-    std::vector<subset::Voice> voices(VOICES);
     for (int v = 0; v < VOICES; v++) {
-        sounds.push_back(Noise(22050 * 2 * 2, 7u + v));
-        voices[v].bytes = sounds[v].data();
-        voices[v].frames = 22050 * 2;
-        voices[v].channels = 1;
-        voices[v].bitsPerSample = 16;
-        voices[v].rate = 22050;
-        voices[v].gain = subset::GainOfVolume(-300 * v);
-        voices[v].playing = true;
-        voices[v].looping = true;
+        m.sounds.push_back(Noise(22050 * 2 * 2, 7u + v));
+        subset::Voice& voice = m.voices[v];
+        voice.bytes = m.sounds[v].data();
+        voice.frames = 22050 * 2;
+        voice.channels = 1;
+        voice.bitsPerSample = 16;
+        voice.rate = 22050;
+        voice.gain = subset::GainOfVolume(-300 * v);
+        voice.playing = true;
+        voice.looping = true;
     }
-    std::vector<int32_t> sum(FRAME * 2);
-    std::vector<int16_t> out(FRAME * 2);
-    auto mix = [&] {
-        std::memset(sum.data(), 0, sum.size() * sizeof(int32_t));
-        for (subset::Voice& voice : voices) {
-            subset::MixVoice(voice, sum.data(), FRAME, 44100);
+    auto mix = [] {
+        std::memset(m.sum.data(), 0, m.sum.size() * sizeof(int32_t));
+        for (subset::Voice& voice : m.voices) {
+            subset::MixVoice(voice, m.sum.data(), FRAME, 44100);
         }
-        subset::Saturate(sum.data(), out.data(), FRAME * 2);
+        subset::Saturate(m.sum.data(), m.out.data(), FRAME * 2);
     };
 
     // The peer: four streams already stereo at 44100 Hz, summed with clipping by SDL.
-    std::vector<std::vector<uint8_t>> streams;
     for (int v = 0; v < VOICES; v++) {
-        streams.push_back(Noise(FRAME * 4, 11u + v));
+        m.streams.push_back(Noise(FRAME * 4, 11u + v));
     }
-    std::vector<uint8_t> sdlOut(FRAME * 4);
-    auto sdlMix = [&] {
-        std::memset(sdlOut.data(), 0, sdlOut.size());
+    auto sdlMix = [] {
+        std::memset(m.sdlOut.data(), 0, m.sdlOut.size());
         for (int v = 0; v < VOICES; v++) {
-            SDL_MixAudioFormat(sdlOut.data(), streams[v].data(), AUDIO_S16LSB, FRAME * 4,
+            SDL_MixAudioFormat(m.sdlOut.data(), m.streams[v].data(), AUDIO_S16LSB, FRAME * 4,
                                SDL_MIX_MAXVOLUME - 16 * v);
         }
     };
@@ -77,9 +81,9 @@ bool SoundCases(const BenchOptions& options, std::vector<Goal>& goals) {
                              "the mixer takes " +
                                  std::to_string(100 * t[0] / frameBudget).substr(0, 5) +
                                  "% of the frame"));
-    goals.push_back(MakeGoal("Mixer frame <= 4x SDL_MixAudioFormat", "mix 4 voices, 735 frames",
+    goals.push_back(MakeGoal("Mixer frame <= 2x SDL_MixAudioFormat", "mix 4 voices, 735 frames",
                              t[0] / 1e3, "SDL_MixAudioFormat x4, no resampling", t[1] / 1e3, "us",
-                             4.0, true,
+                             2.0, true,
                              "the mixer also resamples 22050 Hz mono with interpolation"));
     return true;
 }
