@@ -68,6 +68,8 @@ Settings ReadSettings(SettingLookup lookup) {
     }
     if (const char* rate = Given(lookup, "TOLVO_FPS")) {
         settings.rateAsked = std::strtod(rate, nullptr) > 0;
+        char* end = nullptr;
+        settings.unpaced = std::strtod(rate, &end) == 0 && end != rate && *end == '\0';
     }
     settings.scale = Number(lookup, "TOLVO_SCALE", 1, 8, 0, "from 1 to 8");
     if (const char* title = Given(lookup, "TOLVO_TITLE")) {

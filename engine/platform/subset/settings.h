@@ -19,6 +19,7 @@ struct Settings {
     std::string capture;     // TOLVO_CAPTURE
     int captureEvery = 1;    // TOLVO_CAPTURE_EVERY
     bool rateAsked = false;  // TOLVO_FPS is a rate above 0: even a virtual host keeps time
+    bool unpaced = false;    // TOLVO_FPS is 0: frames as fast as they come, nothing waits
     int scale = 0;           // TOLVO_SCALE, 1 to 8; 0: the host chooses
     std::string title;       // TOLVO_TITLE: the title of an untitled window
     DesktopInfo desktop;     // TOLVO_DESKTOP and TOLVO_PIXEL_FORMAT (the headless desktop)
