@@ -2,10 +2,17 @@
 
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
-VirtualPad::VirtualPad() {
+VirtualPad::VirtualPad(void (*update)(void* userdata), void* userdata) {
     sdl::SystemAllocations system;
-    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
-                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    SDL_VirtualJoystickDesc description;
+    SDL_zero(description);
+    description.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    description.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    description.naxes = SDL_CONTROLLER_AXIS_MAX;
+    description.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    description.Update = update;
+    description.userdata = userdata;
+    int index = SDL_JoystickAttachVirtualEx(&description);
     if (index >= 0) {
         joystick = SDL_JoystickOpen(index);
         id = joystick ? SDL_JoystickInstanceID(joystick) : -1;

@@ -8,9 +8,11 @@
 
 class VirtualPad {
   public:
-    VirtualPad();
+    // `update`, when given, is called each time SDL reads the pad, to set its state.
+    explicit VirtualPad(void (*update)(void* userdata) = nullptr, void* userdata = nullptr);
     ~VirtualPad();
     bool Plugged() const { return joystick != nullptr; }
+    SDL_Joystick* Joystick() const { return joystick; }
     void Button(SDL_GameControllerButton button, bool down);
     void Axis(SDL_GameControllerAxis axis, Sint16 value);
     // Unplugs it now (the destructor does too).
@@ -19,6 +21,8 @@ class VirtualPad {
   private:
     SDL_Joystick* joystick = nullptr;
     SDL_JoystickID id = -1;
+    VirtualPad(const VirtualPad&) = delete;
+    VirtualPad& operator=(const VirtualPad&) = delete;
 };
 
 #endif
