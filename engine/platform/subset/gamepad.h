@@ -11,8 +11,9 @@
 namespace subset {
 
 // The buttons of a pad in the common layout, named by position (A is the bottom face
-// button, B the right one, X the left one, Y the top one).
-enum GamepadButton {
+// button, B the right one, X the left one, Y the top one). Any int is a value of the type,
+// so a number a host passes from elsewhere is checked, not undefined.
+enum GamepadButton : int {
     GAMEPAD_A,
     GAMEPAD_B,
     GAMEPAD_X,
