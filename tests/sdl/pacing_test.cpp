@@ -3,6 +3,7 @@
 // and a simulated display returns each present at its next refresh (or at once, when it
 // does not wait). Frames must come at the engine's rate, never waiting twice for one.
 #include "engine/display/frame_pacer.h"
+#include "engine/platform/hosts/sdl/sdl_host.h"
 #include "engine/platform/hosts/sdl/sdl_pacing.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,16 @@ double Mean(const std::vector<double>& values) {
 int Count(const std::vector<double>& values, double low, double high) {
     return static_cast<int>(std::count_if(values.begin(), values.end(),
                                           [&](double v) { return v >= low && v <= high; }));
+}
+
+TEST(EngineRefreshRate, TheGameNeverRunsFasterThanSixtyFramesASecond) {
+    const struct {
+        int display, engine;
+    } RATES[] = {{0, 0},   {1, 1},   {30, 30},  {50, 50},  {59, 59},
+                 {60, 60}, {75, 60}, {120, 60}, {144, 60}, {240, 60}};
+    for (const auto& rate : RATES) {
+        EXPECT_EQ(sdl::EngineRefreshRate(rate.display), rate.engine) << rate.display << " Hz";
+    }
 }
 
 TEST(VsyncPacing, AtTheGamesRateVsyncAloneWaitsAndNoFrameIsShownTwice) {
