@@ -70,6 +70,7 @@ e2e:
 	@$(DEPS) build art test windows e2e
 	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
+	@cmake --build $(BUILD) -j $(JOBS) --target sdl-frame-intervals
 	@$(MAKE) --no-print-directory windows
 	@timeout -k 20 1200 /usr/bin/python3 tests/e2e/run_e2e.py \
 		--native $(BUILD) --windows build-windows --out $(BUILD)/e2e

@@ -4,6 +4,7 @@
 #include "engine/platform/subset/desktop.h"
 #include "engine/platform/subset/device_context.h"
 #include "engine/platform/subset/feed.h"
+#include "engine/platform/subset/gamepad.h"
 #include "engine/platform/subset/host.h"
 #include "engine/platform/subset/screen.h"
 #include "engine/platform/subset/sound_stream.h"
@@ -20,6 +21,7 @@ void UseHost(Host* host) {
     OrphanAllSurfaces();
     ResetDeviceContexts();
     ResetFeed();
+    ResetGamepads();
     ResetDesktop(CurrentHost().Desktop());
     ResetScreen();
 }
