@@ -181,6 +181,8 @@ var LibraryTolvoWeb = {
     // Waits for the display frame on which a frame due in `milliseconds` is shown: the
     // first whose time is within half a display frame of it. At 60 Hz that is every
     // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
+    // A wait shorter than half a display frame (a rate above the display's, asked for
+    // with ?fps) is a plain timer's: such frames are counted, not all seen.
     sleep: function(milliseconds, done) {
       var due = performance.now() + milliseconds;
       var finished = false;
@@ -193,8 +195,9 @@ var LibraryTolvoWeb = {
         }
       }
       // A page in the background gets no display frames; its timers keep the game going.
-      timer = setTimeout(finish, document.hidden ? milliseconds : milliseconds + 100);
-      if (document.hidden) {
+      var timed = document.hidden || milliseconds < TolvoWeb.frameInterval / 2;
+      timer = setTimeout(finish, timed ? milliseconds : milliseconds + 100);
+      if (timed) {
         return;
       }
       function displayFrame(time) {
