@@ -4,19 +4,15 @@
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
 
+#include "engine/platform/hosts/web/web_keys.h"
 #include "engine/platform/subset/host.h"
 #include "engine/platform/subset/settings.h"
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace web {
-
-// Windows virtual-key code of a KeyboardEvent.code ("KeyA", "ArrowLeft", ...), 0 for keys
-// the engine never sees.
-int VirtualKey(const char* code);
 
 // One thing the user did, kept from the browser's event until the engine asks for input
 // (PeekMessageA), so it reaches the engine, and any recording, on a frame boundary.
@@ -64,7 +60,7 @@ class WebHost : public subset::Host {
     void Draw(const subset::Frame& frame);
 
     std::vector<Input> inputs;
-    std::set<int> held; // keys down, released for the engine when the page loses focus
+    HeldKeys held;
     std::vector<uint16_t> pixels;
     HWND shown = nullptr;
     int viewWidth = 0, viewHeight = 0;

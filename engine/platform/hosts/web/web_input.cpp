@@ -2,14 +2,13 @@
 // user's input through the subset's event sink. The browser calls these handlers only
 // while the engine has yielded; they queue what happened, and PollEvents hands it on.
 #include "engine/platform/hosts/web/web_host.h"
+#include "engine/platform/hosts/web/web_keys.h"
 
 #include "engine/platform/subset/events.h"
 
 #include <emscripten/html5.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 
 namespace web {
 namespace {
@@ -30,12 +29,6 @@ UINT ButtonMessage(unsigned short button, bool down) {
     }
 }
 
-// Keys whose browser meaning matters more than the game's: reloading, the browser's own
-// full screen, moving the focus off the game, and shortcuts.
-bool BrowserKeeps(int key, const EmscriptenKeyboardEvent& event) {
-    return event.ctrlKey || event.metaKey || key == VK_TAB || (key >= VK_F1 && key <= VK_F1 + 11);
-}
-
 EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void* data) {
     WebHost* host = static_cast<WebHost*>(data);
     int key = VirtualKey(event->code);
@@ -44,7 +37,7 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void* data) {
     }
     host->Queue(Input{Input::KEY, key, type == EMSCRIPTEN_EVENT_KEYDOWN, 0, 0, 0});
     // Arrows and Space must not scroll the page while the game has the focus.
-    return BrowserKeeps(key, *event) ? EM_FALSE : EM_TRUE;
+    return BrowserKeeps(key, event->ctrlKey, event->metaKey) ? EM_FALSE : EM_TRUE;
 }
 
 EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void* data) {
@@ -76,76 +69,6 @@ EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void* data) {
 
 } // namespace
 
-int VirtualKey(const char* code) {
-    if (!code) {
-        return 0;
-    }
-    // "KeyA".."KeyZ", "Digit0".."Digit9", "Numpad0".."Numpad9", "F1".."F12".
-    if (std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && !code[4]) {
-        return code[3];
-    }
-    if (std::strncmp(code, "Digit", 5) == 0 && code[5] >= '0' && code[5] <= '9' && !code[6]) {
-        return code[5];
-    }
-    if (std::strncmp(code, "Numpad", 6) == 0 && code[6] >= '0' && code[6] <= '9' && !code[7]) {
-        return VK_NUMPAD0 + (code[6] - '0');
-    }
-    if (code[0] == 'F' && code[1] >= '1' && code[1] <= '9') {
-        int number = 0;
-        char extra = 0;
-        if (std::sscanf(code + 1, "%d%c", &number, &extra) == 1 && number >= 1 && number <= 12) {
-            return VK_F1 + number - 1;
-        }
-        return 0;
-    }
-    static const struct {
-        const char* code;
-        int virtualKey;
-    } KEYS[] = {
-        {"Space", VK_SPACE},
-        {"Enter", VK_RETURN},
-        {"NumpadEnter", VK_RETURN},
-        {"Backspace", VK_BACK},
-        {"Tab", VK_TAB},
-        {"Escape", VK_ESCAPE},
-        {"ArrowLeft", VK_LEFT},
-        {"ArrowUp", VK_UP},
-        {"ArrowRight", VK_RIGHT},
-        {"ArrowDown", VK_DOWN},
-        {"ShiftLeft", VK_SHIFT},
-        {"ShiftRight", VK_SHIFT},
-        {"ControlLeft", VK_CONTROL},
-        {"ControlRight", VK_CONTROL},
-        {"AltLeft", VK_MENU},
-        {"AltRight", VK_MENU},
-        {"Pause", VK_PAUSE},
-        {"PageUp", VK_PRIOR},
-        {"PageDown", VK_NEXT},
-        {"End", VK_END},
-        {"Home", VK_HOME},
-        {"Insert", VK_INSERT},
-        {"Delete", VK_DELETE},
-        {"CapsLock", VK_CAPITAL},
-        {"Semicolon", VK_OEM_1},
-        {"Equal", VK_OEM_PLUS},
-        {"Comma", VK_OEM_COMMA},
-        {"Minus", VK_OEM_MINUS},
-        {"Period", VK_OEM_PERIOD},
-        {"Slash", VK_OEM_2},
-        {"Backquote", VK_OEM_3},
-        {"BracketLeft", VK_OEM_4},
-        {"Backslash", VK_OEM_5},
-        {"BracketRight", VK_OEM_6},
-        {"Quote", VK_OEM_7},
-    };
-    for (const auto& entry : KEYS) {
-        if (std::strcmp(entry.code, code) == 0) {
-            return entry.virtualKey;
-        }
-    }
-    return 0;
-}
-
 void WebHost::Listen() {
     emscripten_set_keydown_callback(CANVAS, this, true, OnKey);
     emscripten_set_keyup_callback(CANVAS, this, true, OnKey);
@@ -160,7 +83,7 @@ void WebHost::Listen() {
 void WebHost::Forget() {
     emscripten_html5_remove_all_event_listeners();
     inputs.clear();
-    held.clear();
+    held.ReleaseAll();
 }
 
 void WebHost::PollEvents() {
@@ -184,20 +107,14 @@ void WebHost::PollEvents() {
 }
 
 void WebHost::KeyChanged(int key, bool down) {
-    if (down) {
-        held.insert(key); // repeats arrive as further key-downs
-    } else if (!held.erase(key)) {
-        return; // pressed before the game had the focus: the engine never saw it go down
+    if (held.Change(key, down)) {
+        subset::PostKey(key, down); // repeats arrive as further key-downs
     }
-    subset::PostKey(key, down);
 }
 
 void WebHost::FocusChanged(bool gained) {
     if (!gained) {
-        // Keys let go while the page is in the background would never come up.
-        std::set<int> releasing;
-        releasing.swap(held);
-        for (int key : releasing) {
+        for (int key : held.ReleaseAll()) {
             subset::PostKey(key, false);
         }
     }
