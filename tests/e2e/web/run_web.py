@@ -3,9 +3,12 @@
 
     run_web.py --web build-web --native build --out build/e2e/web [--only NAME ...]
 
-  title    the title page on the canvas matches titlepage.tif in 5-6-5 on 99 % of pixels
-  keys     real key presses: Space starts play, Right and Left move the hero, Esc ends
-           the game and the page says "exit 0"
+  title    the title page on the canvas matches titlepage.tif in 5-6-5 on 99 % of pixels,
+           drawn by WebGL, sharply scaled; the full-screen button fills the screen
+  title-2d the same where the browser has no WebGL (the 2D canvas)
+  keys     real key presses: Space starts play, Right and Left move the hero, the debug
+           log opens over the game and keeps its keys, the recording holds the keys,
+           Esc ends the game and the page says "exit 0"
   demo     the built-in demo, unpaced with ?trace, gives the native headless trace byte
            for byte, then "exit 0"
   missing  a site without titlepage.tif: the engine's own box, as the page's dialog,
@@ -21,6 +24,7 @@ import argparse
 import base64
 import io
 import json
+import math
 import os
 import shutil
 import subprocess
@@ -138,8 +142,30 @@ def wait_screen(page, wanted, timeout):
 
 
 def scenario_title(ctx):
+    page = check_title(ctx, ctx.browser, "web-title", ("webgl2", "webgl"))
+    # Full screen from the page's button: the whole screen, the view scaled up by whole
+    # multiples and centred.
+    page.click("#fullscreen")
+    page.wait_for("full screen", lambda: page.evaluate(
+        "document.fullscreenElement === document.getElementById('stage')"), 10)
+    page.wait_for("the view laid out again", lambda: page.evaluate(
+        "document.getElementById('screen').getBoundingClientRect().width >= 899"), 10)
+    size = page.evaluate("[innerWidth, innerHeight]")
+    scale = check_layout(page, 899, 499)
+    page.screenshot(os.path.join(ctx.out, "web-fullscreen.png"))
+    say("  full screen: %dx%d, the view scaled %sx" % (size[0], size[1], round(scale, 3)))
+    page.evaluate("document.exitFullscreen().then(() => 1)")
+    page.wait_for("the page back", lambda: not page.evaluate("document.fullscreenElement"), 10)
+
+
+def scenario_title_2d(ctx):
+    with Browser(extra_args=["--disable-3d-apis"]) as browser:
+        check_title(ctx, browser, "web-title-2d", ("2d",))
+
+
+def check_title(ctx, browser, name, renderers):
     title = expected_title(ctx.native, ctx.out)
-    page = ctx.browser.new_page()
+    page = browser.new_page()
     page.navigate(ctx.site.url + "index.html?trace")
     page.wait_for("two seconds of frames", lambda: (last_trace(page) or {}).get("frame", 0) >= 120,
                   30)
@@ -154,16 +180,31 @@ def scenario_title(ctx):
           title.shape[1], "the canvas is %dx%d, not the %dx%d view" % (
               width, height, title.shape[1], title.shape[0]))
     share = float((shown == title[:height, :width]).mean())
-    screen.write_png(os.path.join(ctx.out, "web-title.png"), screen.rgb_from_565(shown))
-    page.screenshot(os.path.join(ctx.out, "web-title-page.png"))
+    screen.write_png(os.path.join(ctx.out, name + ".png"), screen.rgb_from_565(shown))
+    page.screenshot(os.path.join(ctx.out, name + "-page.png"))
     check(share >= TITLE_SHARE, "the canvas shows the title page on only %.2f%% of its pixels"
           % (100 * share))
     info = page_stats(page)
     say("  title page on the canvas: %.2f%% of pixels equal in 5-6-5 (%s, %d frames drawn)"
         % (100 * share, info.get("renderer"), info.get("framesShown", 0)))
-    check(info.get("renderer") in ("webgl2", "webgl"), "drawn by %r, not WebGL" % info.get(
-        "renderer"))
+    check(info.get("renderer") in renderers, "drawn by %r, not %s" % (info.get("renderer"),
+                                                                       " or ".join(renderers)))
     check_layout(page, width, height)
+    # Other windows and displays: the largest whole multiple of the view's pixels on the
+    # display that fits, or a smaller picture where even one does not.
+    for window_width, window_height, ratio in ((1920, 1200, 1), (800, 600, 1), (1280, 800, 2),
+                                               (3000, 1800, 1)):
+        page.send("Emulation.setDeviceMetricsOverride", {
+            "width": window_width, "height": window_height, "deviceScaleFactor": ratio,
+            "mobile": False})
+        page.wait_for("the page at %dx%d" % (window_width, window_height), lambda: page.evaluate(
+            "innerWidth") == window_width, 10)
+        time.sleep(0.2)
+        scale = check_layout(page, width, height)
+        say("  at %dx%d, %d device pixels each: the view scaled %.3fx" % (
+            window_width, window_height, ratio, scale))
+    page.send("Emulation.clearDeviceMetricsOverride")
+    return page
 
 
 def check_layout(page, width, height):
@@ -178,7 +219,10 @@ def check_layout(page, width, height):
     check(abs(layout["h"] * layout["ratio"] - height * scale) < 1,
           "the view is %sx%s on the page, not in the shape of %dx%d" % (
               layout["w"], layout["h"], width, height))
-    check(scale < 1 or abs(scale - round(scale)) < 1e-6, "the view is scaled %.3f times" % scale)
+    fit = min(layout["sw"] * layout["ratio"] / width, layout["sh"] * layout["ratio"] / height)
+    expected = math.floor(fit) if fit >= 1 else fit
+    check(abs(scale - expected) < 1e-3, "the view is scaled %.3f times on the display, not %.3f"
+          % (scale, expected))
     check(layout["w"] <= layout["sw"] + 0.5 and layout["h"] <= layout["sh"] + 0.5,
           "the view (%sx%s) does not fit its %sx%s" % (layout["w"], layout["h"], layout["sw"],
                                                        layout["sh"]))
@@ -206,7 +250,7 @@ def scenario_keys(ctx):
     page = ctx.browser.new_page()
     # Four times the speed, so the title and the instructions pass in a few seconds, and
     # the keys still reach the hero before the first muffin does.
-    page.navigate(ctx.site.url + "index.html?fps=240&trace")
+    page.navigate(ctx.site.url + "index.html?fps=240&trace&record")
     wait_screen(page, "intro", 60)
     before = canvas_565(page)
     press(page, "Space")
@@ -224,6 +268,30 @@ def scenario_keys(ctx):
     say("  arrow keys moved the hero: %s -> %s -> %s" % (start, right, left))
     scrolled = page.evaluate("window.scrollY + document.scrollingElement.scrollTop")
     check(not scrolled, "the page scrolled by %s while the game had the keys" % scrolled)
+
+    # The debug log over the game: debug.txt as the engine wrote it, and Escape closes the
+    # log without reaching the game.
+    page.click("#log")
+    page.wait_for("the debug log", lambda: page.evaluate(
+        "document.getElementById('log-view').open"), 10)
+    log = page.evaluate("document.getElementById('log-text').textContent")
+    check("WindowsDX: Initialization finished OK." in log, "the debug log shows %r" % log[:200])
+    press(page, "Escape")
+    page.wait_for("the debug log closed", lambda: not page.evaluate(
+        "document.getElementById('log-view').open"), 10)
+    time.sleep(0.3)
+    check(not exit_lines(page), "Escape on the debug log ended the game")
+    say("  the debug log shows debug.txt; Escape closed it and not the game")
+
+    recording = page.evaluate("Module.FS.readFile('/game/recording.script', {encoding: 'utf8'})")
+    events = [line.split()[1:] for line in recording.splitlines()
+              if line.strip() and not line.startswith("#")]
+    for wanted in (["down", "32"], ["up", "32"], ["down", "39"], ["up", "39"], ["down", "37"],
+                   ["up", "37"]):
+        check(wanted in events, "the recording lacks %s: %r" % (" ".join(wanted), recording))
+    check(page.evaluate("!document.getElementById('recording').hidden"),
+          "no button offers the recording")
+    say("  the recording holds the keys (%d events)" % len(events))
     press(page, "Escape")
     page.wait_for("exit after Escape", lambda: exit_lines(page), 15)
     check(exit_lines(page) == ["exit 0"], "the page said %s after Escape" % exit_lines(page))
@@ -358,7 +426,8 @@ def scenario_measure(ctx):
     check(ratio <= FRAME_COST_LIMIT, "an unpaced frame costs %.2fx the native one" % ratio)
 
 
-SCENARIOS = [("title", scenario_title), ("keys", scenario_keys), ("demo", scenario_demo),
+SCENARIOS = [("title", scenario_title), ("title-2d", scenario_title_2d),
+             ("keys", scenario_keys), ("demo", scenario_demo),
              ("missing", scenario_missing), ("measure", scenario_measure)]
 
 
