@@ -19,3 +19,8 @@ set(TOLVO_HOST_SDL OFF CACHE BOOL "Build the SDL2 host (a real window)")
 set(TOLVO_HOST_WEB ON CACHE BOOL "Build the web host (a canvas in a page)")
 set(TOLVO_CAPTURE OFF CACHE BOOL "Frame capture to PNG files (libpng)")
 set(TOLVO_TESTS OFF CACHE BOOL "Build the tests")
+
+# The engine's SSE2 row loops as WebAssembly SIMD (every browser of the last years has
+# it): the same pixels, drawn faster than the plain loops.
+set(CMAKE_C_FLAGS_INIT "-msimd128 -msse2")
+set(CMAKE_CXX_FLAGS_INIT "-msimd128 -msse2")

@@ -33,6 +33,8 @@
     framesShown: 0,     // frames drawn (unpaced, most presented frames are only counted)
     lastFrameNumber: 0, // frames the program presented up to the last one drawn
     renderer: '',       // webgl2, webgl or 2d
+    away: 0,            // time the program gave to the browser (sleeping or yielding)
+    turns: 0,           // how often it did
     exitCode: null,
     exitTime: null,
     messageBoxes: [],
@@ -362,6 +364,10 @@
         stats.renderer = renderer;
       },
       messageBox: messageBox,
+      resumed: function(milliseconds) {
+        stats.away += milliseconds;
+        stats.turns++;
+      },
     },
   };
 

@@ -11,6 +11,8 @@
            Esc ends the game and the page says "exit 0"
   demo     the built-in demo, unpaced with ?trace, gives the native headless trace byte
            for byte, then "exit 0"
+  pixels   a frame of play (sprites, the milk, a melting muffin) on the canvas equals the
+           native program's capture of the same frame, pixel for pixel
   missing  a site without titlepage.tif: the engine's own box, as the page's dialog,
            with the native program's text; Enter dismisses it and the game goes on
   measure  transfer size of the page (at most 4 MB), time to the first frame (under
@@ -325,6 +327,32 @@ def scenario_demo(ctx):
         % (expected.count(b"\n"), len(expected)))
 
 
+def scenario_pixels(ctx):
+    # The demo up to the muffin melting; unpaced, the last frame drawn is one of its last.
+    until = 2150
+    page = ctx.browser.new_page()
+    page.navigate(ctx.site.url + "index.html?script=demo.script&fps=0&frames=%d" % until)
+    page.wait_for("the end of the run", lambda: exit_lines(page), 120, interval=0.2)
+    number = page_stats(page)["lastFrameNumber"]
+    shown = canvas_565(page)
+    check(1800 < number <= until, "the canvas last showed frame %d, not one of play" % number)
+    folder = os.path.join(ctx.out, "pixels-native")
+    shutil.rmtree(folder, ignore_errors=True)
+    status, _, _ = native_run(ctx.native, folder, {
+        "TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0", "TOLVO_FRAMES": str(until),
+        "TOLVO_CAPTURE": os.path.join(folder, "frames"), "TOLVO_CAPTURE_EVERY": str(number)})
+    check(status == 0, "the native run ended with %d" % status)
+    path = os.path.join(folder, "frames", "frame-%06d.png" % number)
+    check(os.path.exists(path), "the native run captured no frame %d" % number)
+    native = screen.rgb_to_565(np.asarray(Image.open(path).convert("RGB")))
+    check(native.shape == shown.shape, "the native frame is %s, the canvas %s" % (
+        native.shape, shown.shape))
+    screen.write_png(os.path.join(ctx.out, "web-frame-%d.png" % number), screen.rgb_from_565(shown))
+    differ = int((native != shown).sum())
+    check(differ == 0, "frame %d: %d pixels differ from the native program's" % (number, differ))
+    say("  frame %d on the canvas equals the native frame in every pixel" % number)
+
+
 def scenario_missing(ctx):
     missing = "titlepage.tif"
     # The native program's own box for the same loss, from the headless host.
@@ -427,7 +455,7 @@ def scenario_measure(ctx):
 
 
 SCENARIOS = [("title", scenario_title), ("title-2d", scenario_title_2d),
-             ("keys", scenario_keys), ("demo", scenario_demo),
+             ("keys", scenario_keys), ("demo", scenario_demo), ("pixels", scenario_pixels),
              ("missing", scenario_missing), ("measure", scenario_measure)]
 
 

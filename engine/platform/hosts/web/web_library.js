@@ -166,6 +166,13 @@ var LibraryTolvoWeb = {
       context.putImageData(TolvoWeb.image, 0, 0);
     },
 
+    // The program runs again after giving the browser its turn at `since`: the page
+    // counts the time the program was not running.
+    resumed: function(since) {
+      var page = TolvoWeb.page();
+      page['resumed'] && page['resumed'](performance.now() - since);
+    },
+
     noteDisplayFrame: function(time) {
       var interval = time - TolvoWeb.lastFrameTime;
       TolvoWeb.lastFrameTime = time;
@@ -268,7 +275,9 @@ var LibraryTolvoWeb = {
   tolvo_web_sleep__deps: ['$TolvoWeb', '$callUserCallback'],
   tolvo_web_sleep: function(milliseconds) {
     Asyncify.handleSleep(function(wakeUp) {
+      var since = performance.now();
       TolvoWeb.sleep(milliseconds, function() {
+        TolvoWeb.resumed(since);
         callUserCallback(wakeUp);
       });
     });
@@ -277,7 +286,9 @@ var LibraryTolvoWeb = {
   tolvo_web_yield__deps: ['$TolvoWeb', '$callUserCallback'],
   tolvo_web_yield: function() {
     Asyncify.handleSleep(function(wakeUp) {
+      var since = performance.now();
       TolvoWeb.yieldNow(function() {
+        TolvoWeb.resumed(since);
         callUserCallback(wakeUp);
       });
     });
