@@ -169,9 +169,14 @@ def check_title(ctx, browser, name, renderers):
     title = expected_title(ctx.native, ctx.out)
     page = browser.new_page()
     page.navigate(ctx.site.url + "index.html?trace")
-    page.wait_for("two seconds of frames", lambda: (last_trace(page) or {}).get("frame", 0) >= 120,
-                  30)
+    page.wait_for("the first frames", lambda: (last_trace(page) or {}).get("frame", 0) >= 20, 30)
+    # Paced to the display: 60 game frames a second.
+    first, started = last_trace(page)["frame"], time.monotonic()
+    time.sleep(2)
     frame = last_trace(page)
+    rate = (frame["frame"] - first) / (time.monotonic() - started)
+    check(55 <= rate <= 65, "the game ran %.1f frames a second, not 60" % rate)
+    say("  paced: %.1f game frames a second" % rate)
     check(frame["screen"] == "title", "frame %d shows %s, not title" % (frame["frame"],
                                                                        frame["screen"]))
     shown = canvas_565(page)

@@ -16,6 +16,7 @@ var LibraryTolvoWeb = {
     // The display's frame interval as requestAnimationFrame shows it, in milliseconds.
     frameInterval: 1000 / 60,
     lastFrameTime: 0,
+    lastWake: -1e9, // when the last sleep ended
     channel: null,
     waiting: null,
 
@@ -188,22 +189,36 @@ var LibraryTolvoWeb = {
     // Waits for the display frame on which a frame due in `milliseconds` is shown: the
     // first whose time is within half a display frame of it. At 60 Hz that is every
     // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
-    // A wait shorter than half a display frame (a rate above the display's, asked for
-    // with ?fps) is a plain timer's: such frames are counted, not all seen.
+    // Frames asked for faster than the display shows them (?fps above its rate) are
+    // woken by a plain timer instead: they are counted, not all seen.
     sleep: function(milliseconds, done) {
-      var due = performance.now() + milliseconds;
+      var now = performance.now();
+      var due = now + milliseconds;
+      var period = now - TolvoWeb.lastWake + milliseconds; // this frame's, as the pacer has it
       var finished = false;
       var timer = 0;
       function finish() {
         if (!finished) {
           finished = true;
           clearTimeout(timer);
+          TolvoWeb.lastWake = performance.now();
           done();
         }
       }
       // A page in the background gets no display frames; its timers keep the game going.
-      var timed = document.hidden || milliseconds < TolvoWeb.frameInterval / 2;
-      timer = setTimeout(finish, timed ? milliseconds : milliseconds + 100);
+      var interval = TolvoWeb.frameInterval;
+      var timed = document.hidden || period < interval * 0.75;
+      if (!timed && TolvoWeb.lastFrameTime > 0) {
+        // The display frame nearest the due time went by while the frame was made (a slow
+        // frame): the frame is shown as soon as it is due, on the display frame after.
+        var nearest = TolvoWeb.lastFrameTime +
+                      Math.round((due - TolvoWeb.lastFrameTime) / interval) * interval;
+        timed = nearest <= now;
+      }
+      // Display frames that come late (a busy machine) or stop (a page going away) do
+      // not hold the game back: half a display frame after the due time it goes on, so
+      // it keeps its 60 a second and the frame is shown when the display gets to it.
+      timer = setTimeout(finish, timed ? milliseconds : milliseconds + interval / 2 + 1);
       if (timed) {
         return;
       }
