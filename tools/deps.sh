@@ -13,7 +13,7 @@ pkgs_e2e="wine wine64 xvfb xdotool x11-apps x11-utils python3-numpy"
 pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev"
 pkgs_fuzz="clang libclang-rt-14-dev"
 # The browser build (Emscripten brings binaryen and its own clang) and its tests in Chromium.
-pkgs_web="emscripten binaryen chromium nodejs zip python3"
+pkgs_web="cmake make emscripten binaryen chromium nodejs python3"
 
 want=""
 for group in "$@"; do

@@ -234,6 +234,7 @@
 
   function ended(code) {
     running = false;
+    hint();
     stats.exitCode = code;
     stats.exitTime = performance.now();
     console.log('exit ' + code);
@@ -326,6 +327,15 @@
       canvas.focus();
     }
   });
+  // Keys reach the game only while it has the focus: say so when it has not.
+  function hint() {
+    var dialogOpen = element('box').open || element('log-view').open;
+    element('hint').hidden = !running || dialogOpen || document.activeElement === canvas;
+  }
+  canvas.addEventListener('focus', hint);
+  canvas.addEventListener('blur', function() {
+    setTimeout(hint, 0); // after the focus has landed elsewhere
+  });
   window.addEventListener('resize', layout);
   document.addEventListener('fullscreenchange', layout);
   document.addEventListener('webkitfullscreenchange', layout);
@@ -344,6 +354,7 @@
     onExit: ended,
     onAbort: function(what) {
       running = false;
+      hint();
       say('The game stopped: ' + what);
     },
     // The web host's calls into the page (web_library.js).

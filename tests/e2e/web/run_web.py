@@ -145,6 +145,17 @@ def wait_screen(page, wanted, timeout):
 
 def scenario_title(ctx):
     page = check_title(ctx, ctx.browser, "web-title", ("webgl2", "webgl"))
+    # The page losing the user's attention deactivates the game's window: the game goes on
+    # but shows nothing, as on Windows, until the page has the attention again.
+    page.evaluate("window.dispatchEvent(new FocusEvent('blur')), 1")
+    time.sleep(0.3)
+    shown, frame = page_stats(page)["framesShown"], last_trace(page)["frame"]
+    time.sleep(0.5)
+    check(page_stats(page)["framesShown"] == shown, "frames were shown while the page was away")
+    check(last_trace(page)["frame"] > frame + 15, "the game stopped while the page was away")
+    page.evaluate("window.dispatchEvent(new FocusEvent('focus')), 1")
+    page.wait_for("frames shown again", lambda: page_stats(page)["framesShown"] > shown + 15, 5)
+    say("  away from the page the game runs unseen; back, it shows its frames again")
     # Full screen from the page's button: the whole screen, the view scaled up by whole
     # multiples and centred.
     page.click("#fullscreen")
@@ -289,6 +300,16 @@ def scenario_keys(ctx):
     time.sleep(0.3)
     check(not exit_lines(page), "Escape on the debug log ended the game")
     say("  the debug log shows debug.txt; Escape closed it and not the game")
+
+    # Keys reach the game only while it has the focus; a click on it gives them back.
+    hint = "document.getElementById('hint').hidden"
+    check(page.evaluate(hint), "the page asks for a click while the game has the keys")
+    page.evaluate("document.getElementById('screen').blur()")
+    page.wait_for("the page asking for a click", lambda: not page.evaluate(hint), 5)
+    page.click("#screen")
+    page.wait_for("the game with the keys again", lambda: page.evaluate(
+        "document.activeElement.id == 'screen' && " + hint), 5)
+    say("  without the focus the page asks for a click, and a click gives the keys back")
 
     recording = page.evaluate("Module.FS.readFile('/game/recording.script', {encoding: 'utf8'})")
     events = [line.split()[1:] for line in recording.splitlines()
