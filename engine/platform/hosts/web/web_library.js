@@ -13,6 +13,7 @@ var LibraryTolvoWeb = {
     image: null,
     colours: null,
     renderer: '',
+    rendererChosen: false,
     // The display's frame interval as requestAnimationFrame shows it, in milliseconds.
     frameInterval: 1000 / 60,
     lastFrameTime: 0,
@@ -105,10 +106,12 @@ var LibraryTolvoWeb = {
       return true;
     },
 
+    // Once: a canvas that offers neither context shows nothing, and is not asked again.
     startRenderer: function(canvas) {
-      if (TolvoWeb.renderer) {
+      if (TolvoWeb.rendererChosen) {
         return;
       }
+      TolvoWeb.rendererChosen = true;
       canvas.addEventListener('webglcontextlost', function(event) {
         // Kept, to be made again when the browser gives the context back.
         event.preventDefault();
