@@ -186,7 +186,9 @@ def check_title(ctx, browser, name, renderers):
     time.sleep(2)
     frame = last_trace(page)
     rate = (frame["frame"] - first) / (time.monotonic() - started)
-    check(55 <= rate <= 65, "the game ran %.1f frames a second, not 60" % rate)
+    # Only roughly: on a machine busy with other work the page's timers come late (the
+    # exact pacing is tests/e2e/web/pacing.test.js's); half or twice the rate is a fault.
+    check(45 <= rate <= 75, "the game ran %.1f frames a second, not 60" % rate)
     say("  paced: %.1f game frames a second" % rate)
     check(frame["screen"] == "title", "frame %d shows %s, not title" % (frame["frame"],
                                                                        frame["screen"]))
