@@ -433,11 +433,11 @@ def scenario_missing(ctx):
 
 def native_frame_cost(native, work, frames):
     """Milliseconds per unpaced frame: the demo's run less a run of one frame (start-up
-    and the end), best of three each."""
+    and the end), the better of two each."""
     full = min(native_run(native, work, {"TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0"})[1]
-               for _ in range(3))
+               for _ in range(2))
     one = min(native_run(native, work, {"TOLVO_FRAMES": "1", "TOLVO_FPS": "0"})[1]
-              for _ in range(3))
+              for _ in range(2))
     return 1000 * (full - one) / (frames - 1)
 
 
@@ -454,8 +454,10 @@ def scenario_measure(ctx):
         time.sleep(0.3)  # let the last loads report
         transfers.append(sum(size for _, size in page.transferred.values()))
         page.send("Page.close")
+    # Browser and native runs in turns, so that each pair meets the machine alike; the
+    # ratio is the middle one of the pairs'.
     browser_costs, native_costs = [], []
-    for _ in range(3):
+    for _ in range(5):
         page = ctx.browser.new_page()
         page.navigate(ctx.site.url + "index.html?script=demo.script&fps=0")
         page.wait_for("the end of the demo", lambda: page_stats(page).get("exitTime"), 180)
@@ -467,16 +469,18 @@ def scenario_measure(ctx):
                                               frames))
     transfer, first = max(transfers), min(firsts)
     browser, native = min(browser_costs), min(native_costs)
-    ratio = browser / native
+    ratio = sorted(b / n for b, n in zip(browser_costs, native_costs))[len(browser_costs) // 2]
     result = {"transferBytes": transfer, "firstFrameMs": round(first, 1),
               "browserFrameMs": round(browser, 4), "nativeFrameMs": round(native, 4),
-              "frameCostRatio": round(ratio, 2), "frames": frames}
+              "frameCostRatio": round(ratio, 2), "frames": frames,
+              "browserRuns": browser_costs, "nativeRuns": native_costs}
     with open(os.path.join(ctx.out, "web-measure.json"), "w") as stream:
         json.dump(result, stream, indent=1)
     say("  transfer %.2f MB (limit %.0f MB), first frame %.0f ms (limit %d ms)" % (
         transfer / 1e6, TRANSFER_LIMIT / 1e6, first, FIRST_FRAME_LIMIT))
-    say("  unpaced frame %.3f ms in the browser, %.3f ms native: %.2fx (limit %.1fx)" % (
-        browser, native, ratio, FRAME_COST_LIMIT))
+    say("  unpaced frame %.3f ms in the browser, %.3f ms native (the fastest of %d each): "
+        "%.2fx in the middle pair (limit %.1fx)" % (browser, native, len(browser_costs), ratio,
+                                                    FRAME_COST_LIMIT))
     check(transfer <= TRANSFER_LIMIT, "the page transfers %d bytes" % transfer)
     check(first < FIRST_FRAME_LIMIT, "the first frame came %.0f ms after navigation" % first)
     check(ratio <= FRAME_COST_LIMIT, "an unpaced frame costs %.2fx the native one" % ratio)
