@@ -4,47 +4,16 @@
 #include "engine/image/image.h"
 #include "engine/image/tiff.h"
 #include "tests/fuzz/fatal_landing.h"
+#include "tests/fuzz/input_file.h"
 #include "tests/fuzz/tiff_input.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// A RAM folder of this process: the reader opens files by name, and names are at most
-// 99 characters.
-const std::string& InputPath() {
-    // Never destroyed: the exit handler that removes the file still needs it.
-    static std::string& path = *new std::string();
-    if (path.empty()) {
-        struct stat info;
-        std::string folder = stat("/dev/shm", &info) == 0 ? "/dev/shm" : "/tmp";
-        folder += "/tolvo-fuzz-" + std::to_string(getpid());
-        mkdir(folder.c_str(), 0700);
-        path = folder + "/input.tif";
-    }
-    return path;
-}
-
-void RemoveInput() {
-    const std::string& path = InputPath();
-    unlink(path.c_str());
-    rmdir(path.substr(0, path.rfind('/')).c_str());
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::atexit(RemoveInput);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string& path = InputPath();
+    const std::string& path = FuzzInputPath("tolvo-fuzz", "tif");
     if (!WriteInputFile(path, data, size)) {
         std::fprintf(stderr, "fuzz_tiff: cannot write %s\n", path.c_str());
         std::abort();
