@@ -12,6 +12,7 @@ pkgs_windows="mingw-w64 g++-mingw-w64-x86-64 zip"
 pkgs_e2e="wine wine64 xvfb xdotool x11-apps x11-utils python3-numpy"
 pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev"
 pkgs_fuzz="clang libclang-rt-14-dev"
+pkgs_release="desktop-file-utils appstream binutils"
 
 want=""
 for group in "$@"; do
