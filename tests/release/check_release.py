@@ -133,9 +133,13 @@ def tree(folder):
 # The game played headless: the reference from the build tree, and a released copy
 # started the way a player on a desktop would, as an ordinary user.
 
-def headless_env(trace, home):
+# The demo closes the window at frame 2850; a game that cannot read it still ends here.
+FRAME_LIMIT = 4000
+
+
+def headless_env(script, trace, home):
     env = {"PATH": "/usr/bin:/bin", "HOME": home, "TOLVO_HOST": "headless",
-           "TOLVO_SCRIPT": DEMO, "TOLVO_TRACE": trace}
+           "TOLVO_SCRIPT": script, "TOLVO_TRACE": trace, "TOLVO_FRAMES": str(FRAME_LIMIT)}
     if os.environ.get("LANG"):
         env["LANG"] = os.environ["LANG"]
     return env
@@ -146,8 +150,8 @@ def reference_trace(args):
     trace = os.path.join(args.out, "reference-trace.jsonl")
     if not getattr(args, "reference", None):
         done = subprocess.run([os.path.join(args.native, "muffins")], cwd=args.native,
-                              env=headless_env(trace, os.environ.get("HOME", "/")),
-                              capture_output=True, timeout=300)
+                              env=headless_env(DEMO, trace, os.environ.get("HOME", "/")),
+                              capture_output=True, timeout=120)
         check(done.returncode == 0, "the build tree's game ended with %d" % done.returncode)
         with open(trace, "rb") as stream:
             args.reference = stream.read()
@@ -165,16 +169,18 @@ def as_player():
 
 def play_demo(args, program, name):
     """The demo with program, started from / with an empty HOME; returns that HOME."""
-    work = empty_folder(args.out, name)
+    work = empty_folder(args.player, name)
     home = empty_folder(work, "home")
     trace = os.path.join(work, "trace.jsonl")
     if os.geteuid() == 0:
         for path in (work, home):
             os.chown(path, NOBODY, NOBODY)
-    done = subprocess.run(as_player() + [program], cwd="/", env=headless_env(trace, home),
-                          capture_output=True, timeout=300)
+    script = os.path.join(work, "demo.script")
+    shutil.copy(DEMO, script)
+    done = subprocess.run(as_player() + [program], cwd="/", env=headless_env(script, trace, home),
+                          capture_output=True, timeout=120)
     stderr = done.stderr.decode(errors="replace")
-    with open(os.path.join(work, "stderr.txt"), "w") as stream:
+    with open(os.path.join(args.out, name + "-stderr.txt"), "w") as stream:
         stream.write(stderr)
     check(done.returncode == 0, "%s ended with %d: %s" % (name, done.returncode, stderr[-500:]))
     check("[message box]" not in stderr, "%s showed a message box: %s" % (
@@ -290,7 +296,7 @@ def scenario_archives(args):
 
 
 def scenario_linux(args):
-    work = empty_folder(args.out, "linux-unpacked")
+    work = empty_folder(args.player, "linux-unpacked")
     unpack_tar(archive_path(args, "linux-x86_64.tar.gz"), work)
     folder = os.path.join(work, os.listdir(work)[0])
     before = tree(folder)
@@ -299,13 +305,13 @@ def scenario_linux(args):
         tree(folder) - before))
     # Started through a link from elsewhere (a ~/bin of the player's), it still finds
     # its data beside its real file.
-    links = empty_folder(args.out, "linux-link")
+    links = empty_folder(args.player, "linux-link")
     os.symlink(os.path.join(folder, NAME), os.path.join(links, NAME))
     play_demo(args, os.path.join(links, NAME), "linux-through-a-link")
 
 
 def scenario_install(args):
-    prefix = empty_folder(args.out, "install-prefix")
+    prefix = empty_folder(args.player, "install-prefix")
     done = subprocess.run(["cmake", "--install", args.release_build, "--prefix", prefix],
                           capture_output=True, text=True, timeout=300)
     check(done.returncode == 0, "cmake --install failed: %s" % done.stderr[-500:])
@@ -516,8 +522,6 @@ def main():
     for name in ("dist", "native", "release_build", "windows_build", "out"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
     os.makedirs(args.out, exist_ok=True)
-    if os.geteuid() == 0:
-        os.chmod(args.out, 0o755)  # the ordinary user the game runs as reaches its folders
     failed = []
     started = time.monotonic()
     try:
@@ -525,18 +529,25 @@ def main():
     except (Failure, OSError) as failure:
         say("FAIL: %s" % failure)
         return 1
-    for name, run in SCENARIOS:
-        if args.only and name not in args.only:
-            continue
-        say("%s ..." % name)
-        begun = time.monotonic()
-        try:
-            run(args)
-            say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
-        except (Failure, OSError, ValueError, KeyError, subprocess.TimeoutExpired,
-                tarfile.TarError, zipfile.BadZipFile, pe.PeError) as failure:
-            say("%s: FAIL: %s" % (name, failure))
-            failed.append(name)
+    # Where the game is unpacked, installed and played: a folder of its own that the
+    # ordinary user it runs as can reach, wherever the build folders are.
+    args.player = tempfile.mkdtemp(prefix="muffin-release-test-")
+    os.chmod(args.player, 0o755)
+    try:
+        for name, run in SCENARIOS:
+            if args.only and name not in args.only:
+                continue
+            say("%s ..." % name)
+            begun = time.monotonic()
+            try:
+                run(args)
+                say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
+            except (Failure, OSError, ValueError, KeyError, subprocess.TimeoutExpired,
+                    tarfile.TarError, zipfile.BadZipFile, pe.PeError) as failure:
+                say("%s: FAIL: %s" % (name, failure))
+                failed.append(name)
+    finally:
+        shutil.rmtree(args.player, ignore_errors=True)
     say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
                          time.monotonic() - started))
     return 1 if failed else 0
