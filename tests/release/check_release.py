@@ -483,7 +483,9 @@ def scenario_web(args):
                        "--no-first-run", "--user-data-dir=" + profile, "--enable-logging=stderr",
                        "--v=0", "--autoplay-policy=no-user-gesture-required", url],
                       log=browser_log)
-    console = re.compile(r'CONSOLE\(\d+\)\] "(.*)", source: ')
+    # Chromium logs each console line as: ...:INFO:CONSOLE:12] "TEXT", source: URL (12)
+    # (older versions: CONSOLE(12)).
+    console = re.compile(r'CONSOLE[:(]\d+\)?\] "(.*)", source: ')
     try:
         def lines():
             with open(browser_log, "rb") as stream:

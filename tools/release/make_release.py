@@ -70,6 +70,18 @@ def source_epoch():
     return ZIP_EPOCH_MIN
 
 
+def warn_if_changed():
+    """Archives of a tree with changes are not the commit's, though dated like it."""
+    try:
+        done = subprocess.run(["git", "-C", SOURCE, "status", "--porcelain", "--untracked-files=no"],
+                              capture_output=True, text=True, timeout=30)
+    except (OSError, subprocess.TimeoutExpired):
+        return
+    if done.returncode == 0 and done.stdout.strip():
+        print("release: warning: the source tree has uncommitted changes, so these archives "
+              "are not the last commit's", file=sys.stderr)
+
+
 class Contents:
     """The files of one archive: archive name -> (host path, executable), one top folder."""
 
@@ -194,6 +206,7 @@ def main():
     try:
         version = project_version(args.linux)
         epoch = source_epoch()
+        warn_if_changed()
         os.makedirs(args.out, exist_ok=True)
         # Archives of another version or an earlier run must not be listed as this one's.
         for old in os.listdir(args.out):
