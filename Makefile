@@ -62,6 +62,7 @@ windows-zip: windows
 	@rm -f build-windows/muffins-windows.zip
 	@cd build-windows && zip -q -X muffins-windows.zip muffins.exe && \
 		zip -q -X -r muffins-windows.zip Images -x 'Images/.*' && \
+		zip -q -X -r muffins-windows.zip Sounds -x 'Sounds/.*' && \
 		zip -q -X -j -l muffins-windows.zip ../tools/windows/README.txt
 	@echo "windows-zip: build-windows/muffins-windows.zip"
 
@@ -70,6 +71,7 @@ e2e:
 	@$(DEPS) build art test windows e2e
 	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
+	@cmake --build $(BUILD) -j $(JOBS) --target sdl-frame-intervals
 	@$(MAKE) --no-print-directory windows
 	@timeout -k 20 1200 /usr/bin/python3 tests/e2e/run_e2e.py \
 		--native $(BUILD) --windows build-windows --out $(BUILD)/e2e

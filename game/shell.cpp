@@ -4,6 +4,7 @@
 #include "engine/file/init_order.h"
 #include "engine/image/tiff.h"
 #include "game/game_keys.h"
+#include "game/game_sounds.h"
 #include "game/trace.h"
 
 #include <cstdlib>
@@ -43,6 +44,7 @@ const float MUFFIN_Y = 0.0f;
 
 int32_t framesRun = 0;
 Trace trace;
+GameSounds sounds;
 
 template <size_t N> void StartRun(const float (&muffinXs)[N]) {
     hero.Init();
@@ -178,6 +180,9 @@ void initialize() {
     LoadPage(tiff, "Images\\titlepage.tif", titlePage);
     LoadPage(tiff, "Images\\game over page.tif", gameOverPage);
     LoadPage(tiff, "Images\\instructions.tif", instructionsPage);
+    if (Tolvo.GetStatus() == READY) {
+        sounds.Start(Tolvo.GetWindow()); // after the display's start-up, and its lines
+    }
 
     titleShown = true;
     instructionsShown = false;
@@ -234,6 +239,7 @@ int run() {
     }
     Tolvo.GetKey(); // one typed character per frame is taken and dropped
     Tolvo.ViewUpdate();
+    sounds.Frame(screen); // hears the state the trace shows, and changes none of it
 
     trace.WriteFrame(framesRun, screen);
     return 0;

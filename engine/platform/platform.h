@@ -7,9 +7,11 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <ddraw.h>
+#include <dsound.h>
 #else
 #include "engine/platform/subset/windows.h"
 #include "engine/platform/subset/ddraw.h"
+#include "engine/platform/subset/dsound.h"
 #endif
 
 #endif

@@ -5,10 +5,19 @@
 
   wine16  muffins.exe under Wine on a 16-bit Xvfb screen: the start-up lines in
           debug.txt, the title page on the screen, Space and the arrow keys reach
-          the game, Escape ends it with exit code 0.
+          the game, Escape ends it with exit code 0. Wine has no sound driver: one
+          sound line follows the start-up lines and the game plays on.
   wine24  the same on a 24-bit screen: the start-up error box, its log line, exit
           code 255 (-1).
   sdl     the native build with the SDL host: window, title page, Escape, exit 0.
+  sdl-audio  the native build with SDL's disk audio driver: silence, then the tune once
+          play starts, silence while M mutes it, and how late a sound is heard.
+  sdl-resize      the SDL window resized (xdotool) larger, to twice the view and
+                  smaller than it: the whole view stays visible, at the largest whole
+                  scale that fits (else scaled down in shape), centred on black.
+  sdl-fullscreen  F11 and Alt+Enter fill the screen with the view scaled up, and give
+                  the window back; the keys never reach the game (its recording).
+  sdl-pacing      frame intervals of the SDL host under Xvfb, unpaced and paced.
 
 Screenshots go to the output folder as PNG. Every wait is bounded; every process
 is stopped by its own id when its run ends.
@@ -28,6 +37,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import numpy as np  # noqa: E402
 
 import screen  # noqa: E402
+import view  # noqa: E402
 from session import Display, Failure, Process, check, wait_for  # noqa: E402
 
 VIEW_WIDTH, VIEW_HEIGHT = 900, 500
@@ -39,6 +49,9 @@ WINDOWED_START_LINES = [
     "WindowsDX: Initialization finished OK.",
 ]
 BPP_FAILED_LINE = "Tolvo Error: BPP_FAILED (Screen depth not supported)"
+SOUND_LINE = "Sound: "  # the sound part's one line, when it has something to say
+NO_SOUND_DRIVERS = "winealsa.drv,winepulse.drv,wineoss.drv,winecoreaudio.drv="
+AUDIO_LATENCY_LIMIT = 0.075  # seconds from a frame to its sound reaching the device, with slack
 TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
 STANDING = (1, 2)  # the hero's walk states StandLeft and StandRight
 WALK_RIGHT, WALK_LEFT = 3, 4
@@ -162,8 +175,9 @@ class Wine:
     def env(self, display, extra=None):
         env = display.env()
         env.update({"WINEPREFIX": self.prefix, "WINEDEBUG": os.environ.get("TOLVO_E2E_WINEDEBUG", "-all"),
-                    # No offers to install Mono or Gecko: the game needs neither.
-                    "WINEDLLOVERRIDES": "mscoree,mshtml=", "WINEARCH": "win64"})
+                    # No offers to install Mono or Gecko: the game needs neither. No sound
+                    # drivers: the game meets a machine without sound, as CI is.
+                    "WINEDLLOVERRIDES": "mscoree,mshtml=;" + NO_SOUND_DRIVERS, "WINEARCH": "win64"})
         for name in [key for key in env if key.startswith("TOLVO_")]:
             del env[name]
         env.setdefault("HOME", os.path.dirname(self.prefix))  # CI shells may have none
@@ -204,12 +218,15 @@ class Wine:
 
 
 def fresh_run_dir(out, name, program, images):
-    """A folder laid out as a player has it: the program, Images beside it, nothing else."""
+    """A folder laid out as a player has it: the program, Images and Sounds beside it."""
     run_dir = os.path.join(out, name)
     shutil.rmtree(run_dir, ignore_errors=True)
     os.makedirs(run_dir)
     shutil.copy2(program, run_dir)
     os.symlink(os.path.abspath(images), os.path.join(run_dir, "Images"))
+    sounds = os.path.join(os.path.dirname(os.path.abspath(images)), "Sounds")
+    if os.path.isdir(sounds):
+        os.symlink(sounds, os.path.join(run_dir, "Sounds"))
     return run_dir
 
 
@@ -232,8 +249,16 @@ def scenario_wine16(args, wine):
         wait_for("the start-up lines in debug.txt", lambda: os.path.exists(
             os.path.join(run_dir, "debug.txt")) and len(log_lines(
                 os.path.join(run_dir, "debug.txt"))) >= len(WINDOWED_START_LINES), 30)
-        check_start_lines(os.path.join(run_dir, "debug.txt"))
+        lines = check_start_lines(os.path.join(run_dir, "debug.txt"))
         say("  debug.txt holds the windowed start-up lines in order")
+        sound = wait_for("the sound line in debug.txt", lambda: [
+            line for line in log_lines(os.path.join(run_dir, "debug.txt"))
+            if line.startswith(SOUND_LINE)], 30)
+        lines = log_lines(os.path.join(run_dir, "debug.txt"))
+        check(len(sound) == 1, "debug.txt has %d sound lines: %r" % (len(sound), sound))
+        check(lines.index(sound[0]) == len(WINDOWED_START_LINES),
+              "the sound line does not follow the start-up lines: %r" % lines)
+        say("  without a sound driver: %s" % sound[0])
 
         frame = wait_for("two seconds of frames", lambda: (last_trace(trace) or {}).get(
             "frame", 0) >= 120 and last_trace(trace), 30)
@@ -355,7 +380,300 @@ def scenario_sdl(args, _wine):
         display.stop()
 
 
-SCENARIOS = [("wine16", scenario_wine16), ("wine24", scenario_wine24), ("sdl", scenario_sdl)]
+def audio_onsets(samples, start_frame):
+    """First sample frame at or after start_frame that is not silent, or None."""
+    loud = np.nonzero(np.abs(samples[start_frame:]).max(axis=1))[0]
+    return start_frame + int(loud[0]) if len(loud) else None
+
+
+def scenario_sdl_audio(args, _wine):
+    """The SDL build playing through SDL's disk driver, which writes the device's output to
+    a file at the device's pace: the file's growth says when each sample reached it."""
+    display = Display(24, log=os.path.join(args.out, "xvfb-sdl-audio.log"))
+    game = None
+    try:
+        run_dir = fresh_run_dir(args.out, "sdl-audio", os.path.join(args.native, "muffins"),
+                                os.path.join(args.native, "Images"))
+        check(os.path.isdir(os.path.join(run_dir, "Sounds")), "no Sounds folder beside Images")
+        # M mutes on frame 100 and unmutes on frame 160; the game closes after frame 240.
+        with open(os.path.join(run_dir, "input.script"), "w") as script:
+            script.write("100 down 77\n101 up 77\n160 down 77\n161 up 77\n")
+        env = display.env()
+        for name in [key for key in env if key.startswith("TOLVO_")]:
+            del env[name]
+        raw, trace = os.path.join(run_dir, "audio.raw"), os.path.join(run_dir, "trace.jsonl")
+        env.update({"TOLVO_HOST": "sdl", "TOLVO_SCALE": "1", "TOLVO_FRAMES": "240",
+                    "TOLVO_SCRIPT": "input.script", "TOLVO_TRACE": "trace.jsonl",
+                    "SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": raw})
+        game = Process([os.path.join(run_dir, "muffins")], cwd=run_dir, env=env,
+                       log=os.path.join(args.out, "sdl-audio.log"))
+        # When each trace line and each byte of sound appeared, watched every millisecond.
+        growth = []
+        deadline = time.monotonic() + 60
+        while game.poll() is None and time.monotonic() < deadline:
+            sizes = [os.path.getsize(p) if os.path.exists(p) else 0 for p in (trace, raw)]
+            if not growth or sizes != growth[-1][1:]:
+                growth.append((time.monotonic(), sizes[0], sizes[1]))
+            time.sleep(0.001)
+        code = game.wait(20)
+        check(code == 0, "exit code %d, expected 0" % code)
+        lines = [line for line in log_lines(os.path.join(run_dir, "debug.txt"))
+                 if line.startswith(SOUND_LINE)]
+        check(not lines, "debug.txt has a sound line: %r" % lines)
+        samples = np.fromfile(raw, dtype="<i2").reshape(-1, 2)
+        check(len(samples) > 44100 * 3, "only %d sample frames reached the device" % len(samples))
+        tune = audio_onsets(samples, 0)
+        check(tune is not None, "the device heard nothing but silence")
+        # Muted: the longest silence after the tune started, about a second (60 frames);
+        # any other gap is the device waiting for a slow first frame.
+        silent = np.concatenate(([False], ~samples[tune:].any(axis=1), [False]))
+        edges = np.flatnonzero(np.diff(silent.astype(np.int8)))
+        runs = list(zip(edges[::2], edges[1::2]))
+        check(runs, "no silence once the tune started, although M muted it")
+        first, last = max(runs, key=lambda run: run[1] - run[0])
+        mute_start, back = tune + int(first), tune + int(last)
+        check(back - mute_start > 44100 * 40 // 60 and back < len(samples),
+              "no silence of about a second while muted (longest: %d sample frames)"
+              % (back - mute_start))
+        say("  %d sample frames; the tune from %.3fs, muted %.3fs to %.3fs" % (
+            len(samples), tune / 44100, mute_start / 44100, back / 44100))
+
+        # Latency: from the frame's trace line to its sound reaching the device.
+        ends = []
+        total = 0
+        with open(trace, "rb") as stream:
+            for line in stream:
+                total += len(line)
+                ends.append(total)
+
+        def when_trace(frame):
+            return next(t for t, size, _ in growth if size >= ends[frame - 1])
+
+        def when_sound(sample_frame):
+            return next(t for t, _, size in growth if size >= (sample_frame + 1) * 4)
+
+        latencies = [when_sound(tune) - when_trace(1), when_sound(back) - when_trace(160)]
+        say("  latency from the frame to the device: %.0f ms at the tune's start, %.0f ms "
+            "when unmuted" % (1000 * latencies[0], 1000 * latencies[1]))
+        check(max(latencies) <= AUDIO_LATENCY_LIMIT, "a sound reached the device %.0f ms after "
+              "its frame" % (1000 * max(latencies)))
+    finally:
+        if game:
+            game.stop()
+        display.stop()
+
+
+# The SDL host's comforts: a window that resizes, full screen on a key, smooth frames.
+
+COMFORT_SCREEN = "1920x1080"
+VIEW_MATCH = 0.90  # share of the view's pixels that must show the title page, at scale
+SCALED_DOWN_MATCH = 0.80  # the same below 1x, where neighbours may be sampled differently
+BORDER_BLACK = 0.99  # share of the window outside the view that must be black
+
+
+def start_sdl_game(args, display, name, extra):
+    """The game on the SDL host at 1x, slowed so the title page stays for the checks."""
+    run_dir = fresh_run_dir(args.out, name, os.path.join(args.native, "muffins"),
+                            os.path.join(args.native, "Images"))
+    env = display.env()
+    for key in [key for key in env if key.startswith("TOLVO_")]:
+        del env[key]
+    env.update({"TOLVO_HOST": "sdl", "TOLVO_SCALE": "1", "SDL_AUDIODRIVER": "dummy",
+                "TOLVO_FPS": "20", "TOLVO_TRACE": "trace.jsonl"})
+    env.update(extra)
+    game = Process([os.path.join(run_dir, "muffins")], cwd=run_dir, env=env,
+                   log=os.path.join(args.out, name + ".log"))
+    return game, run_dir
+
+
+def window_now(display, want):
+    """The game's window as it is now: the one whose id is given, else the largest."""
+    windows = [w for w in display.windows() if w["name"] == "Tolvo" and w["width"] > 1]
+    if "id" in want:
+        windows = [w for w in windows if w["id"] == want["id"]]
+    return max(windows, key=lambda w: w["width"] * w["height"]) if windows else None
+
+
+def wait_geometry(display, what, x, y, width, height, timeout=10):
+    """Wait for a game window at exactly this place and size (it may be a new one)."""
+    def probe():
+        for w in display.windows():
+            if w["name"] == "Tolvo" and (w["x"], w["y"], w["width"], w["height"]) == (
+                    x, y, width, height):
+                return w
+        return None
+    return wait_for(what, probe, timeout, interval=0.1)
+
+
+def check_view(display, window, title, out, name, threshold=VIEW_MATCH, attempts=6):
+    """The title page shown in the window, placed and scaled as the host places its view."""
+    for attempt in range(attempts):
+        if attempt:
+            time.sleep(0.4)
+        dump = display.screenshot(os.path.join(out, name + ".xwd"))
+        share, black, reading, place = view.match_view(dump, title, window["x"], window["y"],
+                                                       window["width"], window["height"])
+        if share >= threshold and black >= BORDER_BLACK:
+            break
+    save_window(dump, reading, window, 0, 0, os.path.join(out, name + ".png"))
+    x, y, width, height = place
+    scale = width / float(title.shape[1])
+    check(share >= threshold, "%s: in a %dx%d window the view at %dx%d+%d+%d (scale %.2f) shows "
+          "the title page on only %.1f%% of its pixels" % (name, window["width"], window["height"],
+                                                          width, height, x, y, scale, 100 * share))
+    check(black >= BORDER_BLACK, "%s: only %.1f%% of the border around the view is black" % (
+        name, 100 * black))
+    say("  %dx%d window: view %dx%d at +%d+%d (scale %.2f), %.1f%% of its pixels match, "
+        "border %.1f%% black" % (window["width"], window["height"], width, height, x, y, scale,
+                                 100 * share, 100 * black))
+
+
+def title_still_showing(trace):
+    frame = last_trace(trace) or {}
+    check(frame.get("screen") == "title", "the title page is gone (frame %s shows %s): the "
+          "checks above compared against the wrong page" % (frame.get("frame"), frame.get("screen")))
+
+
+def scenario_sdl_resize(args, _wine):
+    images = os.path.join(args.native, "Images")
+    display = Display(24, size=COMFORT_SCREEN, log=os.path.join(args.out, "xvfb-sdl-resize.log"))
+    game = None
+    try:
+        title_full = expected_title(args.native, images, args.out)
+        game, run_dir = start_sdl_game(args, display, "sdl-resize", {})
+        trace = os.path.join(run_dir, "trace.jsonl")
+        window = display.find_window("the SDL window", 30, name="Tolvo",
+                                     min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
+        # At TOLVO_SCALE=1 the window is the view: its size is the view's.
+        title = title_full[:window["height"], :window["width"]]
+        say("  window %s, %dx%d at (%d,%d)" % (window["id"], window["width"], window["height"],
+                                               window["x"], window["y"]))
+        wait_for("the first frames", lambda: (last_trace(trace) or {}).get("frame", 0) >= 5, 30)
+        check_view(display, window, title, args.out, "sdl-resize-1x")
+        # Larger (1x, centred), twice the view and more (2x), narrower and lower than the
+        # view (scaled down, its shape kept), and back.
+        sizes = [(1000, 700), (2 * window["width"] + 40, 2 * window["height"] + 30),
+                 (1500, 1060), (600, 420), (window["width"] // 2, 700)]
+        for width, height in sizes:
+            # In the screen's corner, where even the largest is wholly on the screen.
+            display.run(["xdotool", "windowmove", window["id"], "10", "20"])
+            display.run(["xdotool", "windowsize", window["id"], str(width), str(height)])
+            resized = wait_geometry(display, "the window at %dx%d" % (width, height), 10, 20,
+                                    width, height)
+            threshold = VIEW_MATCH if min(width // title.shape[1],
+                                          height // title.shape[0]) >= 1 else SCALED_DOWN_MATCH
+            check_view(display, resized, title, args.out, "sdl-resize-%dx%d" % (width, height),
+                       threshold)
+        title_still_showing(trace)
+        check(game.poll() is None, "the game ended on its own (code %s)" % game.poll())
+        display.focus(window_now(display, {"id": window["id"]}) or window)
+        display.tap("Escape")
+        code = game.wait(20)
+        check(code == 0, "exit code %d after Escape, expected 0" % code)
+        say("  Escape ended the game with exit code 0")
+    finally:
+        if game:
+            game.stop()
+        display.stop()
+
+
+def scenario_sdl_fullscreen(args, _wine):
+    images = os.path.join(args.native, "Images")
+    display = Display(24, size=COMFORT_SCREEN, log=os.path.join(args.out,
+                                                                "xvfb-sdl-fullscreen.log"))
+    screen_width, screen_height = (int(n) for n in COMFORT_SCREEN.split("x"))
+    game = None
+    try:
+        title_full = expected_title(args.native, images, args.out)
+        game, run_dir = start_sdl_game(args, display, "sdl-fullscreen",
+                                       {"TOLVO_RECORD": "recording.script"})
+        trace = os.path.join(run_dir, "trace.jsonl")
+        window = display.find_window("the SDL window", 30, name="Tolvo",
+                                     min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
+        title = title_full[:window["height"], :window["width"]]
+        wait_for("the first frames", lambda: (last_trace(trace) or {}).get("frame", 0) >= 5, 30)
+        check_view(display, window, title, args.out, "sdl-fullscreen-window")
+        home = (window["x"], window["y"], window["width"], window["height"])
+        for keys in (["F11"], ["alt+Return"]):
+            display.focus(window)
+            display.tap(keys[0])
+            full = wait_geometry(display, "the view filling the screen after %s" % keys[0], 0, 0,
+                                 screen_width, screen_height)
+            say("  %s: window %s fills the %dx%d screen" % (keys[0], full["id"], screen_width,
+                                                            screen_height))
+            check_view(display, full, title, args.out, "sdl-fullscreen-%s" % keys[0])
+            display.tap(keys[0])
+            window = wait_geometry(display, "the window back after %s again" % keys[0], *home)
+            say("  %s again: the window is back, %dx%d at (%d,%d)" % ((keys[0],) + home[2:] +
+                                                                      home[:2]))
+            check_view(display, window, title, args.out, "sdl-fullscreen-back-%s" % keys[0])
+        title_still_showing(trace)
+        before = (last_trace(trace) or {}).get("frame", 0)
+        time.sleep(0.5)
+        check((last_trace(trace) or {}).get("frame", 0) > before, "the game stopped running")
+        display.focus(window)
+        display.tap("Escape")
+        code = game.wait(20)
+        check(code == 0, "exit code %d after Escape, expected 0" % code)
+        with open(os.path.join(run_dir, "recording.script")) as stream:
+            recorded = [line.split() for line in stream if not line.startswith("#")]
+        keys = {int(parts[2]) for parts in recorded if len(parts) == 3 and parts[1] in ("down", "up")}
+        check(27 in keys, "the recording lacks Escape: %s" % sorted(keys))
+        check(not keys & {122, 13}, "F11 or Enter reached the game: %s" % sorted(keys))
+        say("  the game's recording holds %s: no F11, no Enter" % sorted(keys))
+    finally:
+        if game:
+            game.stop()
+        display.stop()
+
+
+def frame_intervals(args, display, name, extra):
+    run_dir = os.path.join(args.out, name)
+    shutil.rmtree(run_dir, ignore_errors=True)
+    os.makedirs(run_dir)
+    env = display.env()
+    for key in [key for key in env if key.startswith("TOLVO_")]:
+        del env[key]
+    env.update({"TOLVO_HOST": "sdl", "TOLVO_SCALE": "1", "SDL_AUDIODRIVER": "dummy",
+                "TOLVO_FRAMES": "900"})
+    env.update(extra)
+    done = subprocess.run([os.path.join(args.native, "sdl-frame-intervals")], cwd=run_dir,
+                          env=env, stdin=subprocess.DEVNULL, capture_output=True, timeout=120)
+    check(done.returncode == 0, "sdl-frame-intervals ended with %d: %s" % (
+        done.returncode, done.stderr.decode(errors="replace")))
+    lines = [line for line in done.stdout.decode().splitlines() if line.startswith("{")]
+    check(lines, "sdl-frame-intervals printed no intervals")
+    return json.loads(lines[-1])
+
+
+def scenario_sdl_pacing(args, _wine):
+    tool = os.path.join(args.native, "sdl-frame-intervals")
+    check(os.path.exists(tool), "%s is missing (build the native tools first)" % tool)
+    display = Display(24, log=os.path.join(args.out, "xvfb-sdl-pacing.log"))
+    try:
+        found = {}
+        for name, extra in (("unpaced", {"TOLVO_FPS": "0"}), ("paced", {})):
+            stats = frame_intervals(args, display, "sdl-pacing-" + name, extra)
+            found[name] = stats
+            say("  %-8s %d intervals: mean %.2f ms (%.1f frames a second), sd %.2f, "
+                "p1 %.2f, median %.2f, p99 %.2f, min %.2f, max %.2f" % (
+                    name, stats["intervals"], stats["mean"], stats["fps"], stats["sd"],
+                    stats["p1"], stats["p50"], stats["p99"], stats["min"], stats["max"]))
+        with open(os.path.join(args.out, "sdl-pacing.json"), "w") as stream:
+            json.dump(found, stream, indent=1)
+        paced = found["paced"]
+        check(abs(paced["mean"] - 1000.0 / 60) < 0.5, "paced frames come every %.2f ms, not "
+              "every 16.67" % paced["mean"])
+        check(found["unpaced"]["mean"] < paced["mean"] * 0.75, "unpaced frames are no faster "
+              "than paced ones (%.2f ms)" % found["unpaced"]["mean"])
+    finally:
+        display.stop()
+
+
+SCENARIOS = [("wine16", scenario_wine16), ("wine24", scenario_wine24), ("sdl", scenario_sdl),
+             ("sdl-audio", scenario_sdl_audio)]
+SCENARIOS += [("sdl-resize", scenario_sdl_resize), ("sdl-fullscreen", scenario_sdl_fullscreen),
+              ("sdl-pacing", scenario_sdl_pacing)]
 
 
 def main():

@@ -1,7 +1,7 @@
 // tolvo-bench: Google Benchmark runs of the engine's operations and their peers, then
 // the goals table (interleaved medians as ratios) and a JSON report.
 //   tolvo-bench [--images DIR] [--muffins PROGRAM] [--json FILE] [--rounds N]
-//               [--no-gbench] [--only blit|load|game] [Google Benchmark flags]
+//               [--no-gbench] [--only blit|load|game|sound] [Google Benchmark flags]
 #include "tools/bench/cases.h"
 
 #include <benchmark/benchmark.h>
@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
     bool same = wanted("blit") ? BlitCases(options, goals) : true;
     if (wanted("load"))
         same &= LoadCases(options, goals);
+    if (wanted("sound"))
+        SoundCases(options, goals);
     goals.insert(goals.end(), gameGoals.begin(), gameGoals.end());
     if (gbench)
         benchmark::RunSpecifiedBenchmarks();

@@ -21,5 +21,6 @@ void RegisterOperation(const std::string& name, std::function<void()> operation)
 bool BlitCases(const BenchOptions& options, std::vector<Goal>& goals);
 bool LoadCases(const BenchOptions& options, std::vector<Goal>& goals);
 bool GameCases(const BenchOptions& options, std::vector<Goal>& goals);
+bool SoundCases(const BenchOptions& options, std::vector<Goal>& goals);
 
 #endif

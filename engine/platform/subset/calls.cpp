@@ -12,7 +12,8 @@ namespace {
 
 // Every entry point, by the name it counts under. The device-context calls of user32 are
 // "user32!GetDC" and "user32!ReleaseDC", apart from the surface methods "GetDC" and
-// "ReleaseDC"; "Release" is any DirectDraw object's.
+// "ReleaseDC"; "Release" is any DirectDraw object's. DirectSound's methods that share a
+// name with DirectDraw's count as "dsound!Lock", "dsound!Release", ...
 const char* const ENTRY_NAMES[] = {
     // user32
     "RegisterClassA", "LoadCursorA", "CreateWindowExA", "GetClientRect", "ClientToScreen",
@@ -26,7 +27,11 @@ const char* const ENTRY_NAMES[] = {
     // ddraw
     "DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
     "WaitForVerticalBlank", "GetAttachedSurface", "GetSurfaceDesc", "Lock", "Unlock", "Flip",
-    "BltFast", "IsLost", "Restore", "GetDC", "ReleaseDC", "Release"};
+    "BltFast", "IsLost", "Restore", "GetDC", "ReleaseDC", "Release",
+    // dsound; the names DirectDraw has too carry the module's prefix
+    "DirectSoundCreate", "dsound!SetCooperativeLevel", "CreateSoundBuffer", "DuplicateSoundBuffer",
+    "dsound!Lock", "dsound!Unlock", "Play", "Stop", "SetVolume", "SetCurrentPosition",
+    "GetCurrentPosition", "GetStatus", "dsound!Restore", "dsound!Release"};
 
 bool IsEntryName(const char* name) {
     for (const char* entry : ENTRY_NAMES) {

@@ -1,6 +1,7 @@
 #include "engine/platform/subset/events.h"
 
 #include "engine/platform/subset/feed.h"
+#include "engine/platform/subset/gamepad.h"
 #include "engine/platform/subset/window_manager.h"
 
 namespace subset {
@@ -55,7 +56,43 @@ void ActivateMainWindow(bool active) {
     }
 }
 
+namespace {
+
+// Gamepad input comes before the frame the feed counts next, as recorded keys do.
+int NextFrame() {
+    return FramesCounted() + 1;
+}
+
+void PostGamepadKeys(const std::vector<GamepadKey>& keys) {
+    for (const GamepadKey& key : keys) {
+        PostKey(key.virtualKey, key.down);
+    }
+}
+
+} // namespace
+
+void PostGamepadButton(int pad, GamepadButton button, bool down) {
+    std::vector<GamepadKey> keys;
+    Gamepads().Button(pad, button, down, NextFrame(), &keys);
+    PostGamepadKeys(keys);
+}
+
+void PostGamepadStick(int pad, float x, float y) {
+    std::vector<GamepadKey> keys;
+    Gamepads().Stick(pad, x, y, NextFrame(), &keys);
+    PostGamepadKeys(keys);
+}
+
+void PostGamepadRemoved(int pad) {
+    std::vector<GamepadKey> keys;
+    Gamepads().Removed(pad, &keys);
+    PostGamepadKeys(keys);
+}
+
 void DeliverDueInput() {
+    std::vector<GamepadKey> keys;
+    Gamepads().Advance(NextFrame(), &keys);
+    PostGamepadKeys(keys);
     bool closeForLimit = false;
     for (const ScriptEvent& event : TakeDueEvents(&closeForLimit)) {
         switch (event.kind) {

@@ -4,6 +4,7 @@
 #ifndef TOLVO_ENGINE_PLATFORM_SUBSET_EVENTS_H
 #define TOLVO_ENGINE_PLATFORM_SUBSET_EVENTS_H
 
+#include "engine/platform/subset/gamepad.h"
 #include "engine/platform/subset/windows.h"
 
 namespace subset {
@@ -22,8 +23,18 @@ void PostMouse(UINT message, int x, int y);
 // sent to the main window, and it becomes (or stops being) the foreground window.
 void ActivateMainWindow(bool active);
 
+// Gamepads, numbered by the host (any number, one per pad while it is plugged in): they
+// press the game's keys through PostKey as gamepad.h maps them, so they are recorded as
+// keys. A button pressed or released:
+void PostGamepadButton(int pad, GamepadButton button, bool down);
+// The pad's left stick moved; each axis from -1 (left, up) to 1 (right, down).
+void PostGamepadStick(int pad, float x, float y);
+// The pad was unplugged: the keys it holds go up.
+void PostGamepadRemoved(int pad);
+
 // PeekMessageA with an empty queue: the scripted and queued events due before the next
-// frame, posted as the user's, and the close of the frame limit (not recorded).
+// frame, posted as the user's, the keys gamepads let go or press in their own time, and
+// the close of the frame limit (not recorded).
 void DeliverDueInput();
 
 } // namespace subset

@@ -1,7 +1,8 @@
 // The seam between the subset and the host beneath it, and all a host implements: the
-// subset keeps every window, message and surface itself; a host shows pixels, gathers the
-// user's input, shows message boxes and keeps time. Hosts tell the subset what the user
-// did through the event sink (events.h) and include nothing else of the subset.
+// subset keeps every window, message, surface and sound buffer itself; a host shows pixels,
+// plays the mixed sound, gathers the user's input, shows message boxes and keeps time. Hosts tell
+// the subset what the user did through the event sink (events.h) and include nothing else of the
+// subset.
 #ifndef TOLVO_ENGINE_PLATFORM_SUBSET_HOST_H
 #define TOLVO_ENGINE_PLATFORM_SUBSET_HOST_H
 
@@ -69,6 +70,19 @@ class Host {
     // Sleep (the engine's frame pacing): let this much time pass, or none on a host whose
     // time is virtual.
     virtual void Sleep(DWORD milliseconds) = 0;
+
+    // Sound, all optional: a host that keeps these has none, and DirectSoundCreate answers
+    // DSERR_NODRIVER. Every call comes from the main thread; the samples are the subset's
+    // finished mix, 16-bit, channels interleaved.
+    // DirectSoundCreate: open the stream; false when the host cannot play sound.
+    virtual bool OpenAudio(int /*samplesPerSecond*/, int /*channels*/) { return false; }
+    // Each frame of the game's loop: how many sample frames to mix now. One frame's worth
+    // on a virtual clock; on a real device, what tops its queue up to the latency target.
+    virtual int AudioFramesWanted() { return 0; }
+    // Then those frames, to be played after the ones queued before.
+    virtual void QueueAudio(const int16_t* /*samples*/, int /*frames*/) {}
+    // The last DirectSound object released, or the host giving way: close the stream.
+    virtual void CloseAudio() {}
 };
 
 // Hosts' Start and Stop: makes a host current (NULL: none), forgetting every window,

@@ -57,10 +57,9 @@ Frame MakeFrame() {
     frame.shown = {shown.left - view.left, shown.top - view.top, shown.right - view.left,
                    shown.bottom - view.top};
     frame.stride = screen.width;
-    frame.pixels =
-        Empty(shown) ? nullptr
-                     : screen.pixels.data() + static_cast<size_t>(shown.top) * screen.width +
-                           shown.left;
+    frame.pixels = Empty(shown) ? nullptr
+                                : screen.pixels.data() +
+                                      static_cast<size_t>(shown.top) * screen.width + shown.left;
     return frame;
 }
 

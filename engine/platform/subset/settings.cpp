@@ -63,11 +63,12 @@ Settings ReadSettings(SettingLookup lookup) {
     settings.frames = Number(lookup, "TOLVO_FRAMES", 1, 1000000000, 0, "from 1");
     if (const char* capture = Given(lookup, "TOLVO_CAPTURE")) {
         settings.capture = capture;
-        settings.captureEvery =
-            Number(lookup, "TOLVO_CAPTURE_EVERY", 1, 1000000000, 1, "from 1");
+        settings.captureEvery = Number(lookup, "TOLVO_CAPTURE_EVERY", 1, 1000000000, 1, "from 1");
     }
     if (const char* rate = Given(lookup, "TOLVO_FPS")) {
         settings.rateAsked = std::strtod(rate, nullptr) > 0;
+        char* end = nullptr;
+        settings.unpaced = std::strtod(rate, &end) == 0 && end != rate && *end == '\0';
     }
     settings.scale = Number(lookup, "TOLVO_SCALE", 1, 8, 0, "from 1 to 8");
     if (const char* title = Given(lookup, "TOLVO_TITLE")) {

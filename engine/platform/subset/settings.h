@@ -11,17 +11,18 @@
 namespace subset {
 
 struct Settings {
-    std::string host;        // TOLVO_HOST; empty: the best one for this machine
-    bool display = false;    // DISPLAY or WAYLAND_DISPLAY: a desktop to open windows on
-    std::string script;      // TOLVO_SCRIPT
-    std::string record;      // TOLVO_RECORD
-    int frames = 0;          // TOLVO_FRAMES; 0: no limit
-    std::string capture;     // TOLVO_CAPTURE
-    int captureEvery = 1;    // TOLVO_CAPTURE_EVERY
-    bool rateAsked = false;  // TOLVO_FPS is a rate above 0: even a virtual host keeps time
-    int scale = 0;           // TOLVO_SCALE, 1 to 8; 0: the host chooses
-    std::string title;       // TOLVO_TITLE: the title of an untitled window
-    DesktopInfo desktop;     // TOLVO_DESKTOP and TOLVO_PIXEL_FORMAT (the headless desktop)
+    std::string host;         // TOLVO_HOST; empty: the best one for this machine
+    bool display = false;     // DISPLAY or WAYLAND_DISPLAY: a desktop to open windows on
+    std::string script;       // TOLVO_SCRIPT
+    std::string record;       // TOLVO_RECORD
+    int frames = 0;           // TOLVO_FRAMES; 0: no limit
+    std::string capture;      // TOLVO_CAPTURE
+    int captureEvery = 1;     // TOLVO_CAPTURE_EVERY
+    bool rateAsked = false;   // TOLVO_FPS is a rate above 0: even a virtual host keeps time
+    bool unpaced = false;     // TOLVO_FPS is 0: frames as fast as they come, nothing waits
+    int scale = 0;            // TOLVO_SCALE, 1 to 8; 0: the host chooses
+    std::string title;        // TOLVO_TITLE: the title of an untitled window
+    DesktopInfo desktop;      // TOLVO_DESKTOP and TOLVO_PIXEL_FORMAT (the headless desktop)
     std::string audioCapture; // TOLVO_AUDIO_CAPTURE
 };
 

@@ -6,6 +6,7 @@
 #include "engine/platform/subset/events.h"
 #include "engine/platform/subset/feed.h"
 #include "engine/platform/subset/host.h"
+#include "engine/platform/subset/sound_stream.h"
 #include "engine/platform/subset/window_manager.h"
 
 #include <string>
@@ -254,6 +255,7 @@ BOOL PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UI
     if (CallFails("PeekMessageA") || !message) {
         if (remove) {
             CountFrame(); // the loop treats it as an empty queue and runs a frame
+            MixStreamFrame();
         }
         return FALSE;
     }
@@ -283,7 +285,9 @@ BOOL PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UI
         return TRUE;
     }
     if (remove) {
+        // A frame of the game's loop begins: the sound the last one started is mixed now.
         CountFrame();
+        MixStreamFrame();
     }
     return FALSE;
 }

@@ -1,5 +1,5 @@
 // The SDL2 host: the main window as a real window showing the emulated 16-bit desktop's
-// client area, real keyboard, mouse and message boxes.
+// client area, real keyboard, mouse, sound and message boxes.
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_H
 

@@ -19,7 +19,19 @@ void SdlHost::ShowMessageBox(HWND, const std::string& text, const std::string& c
 }
 
 void SdlHost::Sleep(DWORD milliseconds) {
-    SDL_Delay(milliseconds);
+    unsigned wait = pacing.SleepFor(milliseconds);
+    if (wait > 0) {
+        SDL_Delay(wait);
+    }
+}
+
+int EngineRefreshRate(int displayRefreshRate) {
+    return displayRefreshRate > 60 ? 60 : displayRefreshRate;
+}
+
+double Milliseconds() {
+    static const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
+    return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 / frequency;
 }
 
 bool Start(const subset::Settings& settings, std::string* error) {
@@ -39,9 +51,12 @@ bool Start(const subset::Settings& settings, std::string* error) {
     host->desktop.width = mode.w;
     host->desktop.height = mode.h;
     host->desktop.bitsPerPixel = 16; // the emulated display, whatever the real one is
-    host->desktop.refreshRate = mode.refresh_rate;
+    // On a 120 or 144 Hz display the game still runs 60 frames a second.
+    host->displayRefresh = mode.refresh_rate;
+    host->desktop.refreshRate = EngineRefreshRate(mode.refresh_rate);
     host->desktop.masks = settings.desktop.masks;
     subset::UseHost(host);
+    host->OpenGamepads();
     return true;
 }
 
@@ -51,6 +66,7 @@ void Stop() {
         return;
     }
     subset::UseHost(nullptr);
+    host->CloseGamepads();
     host->Close();
     delete host;
     host = nullptr;

@@ -1,14 +1,21 @@
 // The SDL host's one object, its parts in sdl_host.cpp (start, time, message boxes),
-// sdl_window.cpp (the real window and presentation) and sdl_input.cpp (events).
+// sdl_window.cpp (the real window and presentation), sdl_input.cpp (events),
+// sdl_fullscreen.cpp (the player's full screen on F11 or Alt+Enter), sdl_gamepad.cpp
+// (game controllers) and sdl_audio.cpp (sound); sdl_view places the view in the window
+// and sdl_pacing shares the wait for a frame between the engine's pacing and vsync.
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_HOST_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_HOST_H
 
+#include "engine/platform/hosts/sdl/sdl_pacing.h"
+#include "engine/platform/hosts/sdl/sdl_view.h"
 #include "engine/platform/subset/host.h"
 #include "engine/platform/subset/settings.h"
 
 #include <SDL.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -20,8 +27,12 @@ namespace sdl {
 // they are not ours to free, so sanitizer builds do not count them as leaks.
 struct SystemAllocations {
 #if defined(__SANITIZE_ADDRESS__)
-    SystemAllocations() { __lsan_disable(); }
-    ~SystemAllocations() { __lsan_enable(); }
+    SystemAllocations() {
+        __lsan_disable();
+    }
+    ~SystemAllocations() {
+        __lsan_enable();
+    }
 #else
     // Not trivial, so a scope that only holds one is not an unused variable.
     SystemAllocations() {}
@@ -30,6 +41,11 @@ struct SystemAllocations {
 
 // Windows virtual-key code of an SDL key, 0 for keys the engine never sees.
 int VirtualKey(SDL_Keycode key);
+// The refresh rate the engine is told, and so paces its frames at: the display's, but
+// never above 60, as the game counts time in frames of a 60 Hz display; 0 when unknown.
+int EngineRefreshRate(int displayRefreshRate);
+// Milliseconds of a steady clock.
+double Milliseconds();
 
 class SdlHost : public subset::Host {
   public:
@@ -45,12 +61,20 @@ class SdlHost : public subset::Host {
     void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                         UINT type) override;
     void Sleep(DWORD milliseconds) override;
+    bool OpenAudio(int samplesPerSecond, int channels) override;
+    int AudioFramesWanted() override;
+    void QueueAudio(const int16_t* samples, int frames) override;
+    void CloseAudio() override;
 
     // Stop(), and the main window going away: the real window closes.
     void Close();
+    // Start() and Stop(): game controllers plugged in now and later, or none any more.
+    void OpenGamepads();
+    void CloseGamepads();
 
     subset::Settings settings;
     subset::DesktopInfo desktop;
+    int displayRefresh = 0; // the real display's refresh rate, 0 when unknown
 
   private:
     void Open();
@@ -59,6 +83,14 @@ class SdlHost : public subset::Host {
     void Show();
     void Mouse(UINT message, int x, int y);
     void Handle(const SDL_Event& event);
+    void HandleWindow(const SDL_WindowEvent& event);
+    // Keys the host keeps for itself (F11, Alt+Enter): true when `event` was one.
+    bool HostKey(const SDL_KeyboardEvent& event);
+    void ToggleDesktopFullScreen();
+    // Gamepad events: true when `event` was one.
+    bool HandleGamepad(const SDL_Event& event);
+    // Where the view goes in the window now, and the drawable's size.
+    ViewPlace Place(int* drawableWidth, int* drawableHeight) const;
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -70,8 +102,28 @@ class SdlHost : public subset::Host {
     bool popup = false;
     int clientWidth = 0, clientHeight = 0;
     int textureWidth = 0, textureHeight = 0;
-    bool fullScreen = false;
+    bool fullScreen = false; // the engine's own full-screen display mode
     int fullWidth = 0, fullHeight = 0;
+    // Sound (sdl_audio.cpp): the device, bytes of one sample frame, the queue's target.
+    SDL_AudioDeviceID audioDevice = 0;
+    int audioFrameBytes = 4;
+    int audioTarget = 0;
+    // The player's desktop full screen (F11), and the window it gives back.
+    bool desktopFull = false;
+    bool windowKept = false;
+    SDL_Rect windowed = {0, 0, 0, 0};
+    int display = 0;                   // the display the window is on
+    std::vector<SDL_Keycode> hostKeys; // pressed keys the host took, whose releases it takes
+    VsyncPacing pacing;
+    // A resized or uncovered window not drawn since (the engine may not be presenting).
+    bool redraw = false;
+    double lastShown = 0;
+    bool gamepads = false; // the game-controller subsystem runs
+    struct Gamepad {
+        SDL_GameController* controller = nullptr;
+        float x = 0, y = 0; // the left stick
+    };
+    std::map<SDL_JoystickID, Gamepad> controllers;
 };
 
 } // namespace sdl

@@ -41,18 +41,42 @@ int VirtualKey(SDL_Keycode key) {
         SDL_Keycode key;
         int virtualKey;
     } KEYS[] = {
-        {SDLK_SPACE, VK_SPACE},        {SDLK_RETURN, VK_RETURN},     {SDLK_KP_ENTER, VK_RETURN},
-        {SDLK_BACKSPACE, VK_BACK},     {SDLK_TAB, VK_TAB},           {SDLK_ESCAPE, VK_ESCAPE},
-        {SDLK_LEFT, VK_LEFT},          {SDLK_UP, VK_UP},             {SDLK_RIGHT, VK_RIGHT},
-        {SDLK_DOWN, VK_DOWN},          {SDLK_LSHIFT, VK_SHIFT},      {SDLK_RSHIFT, VK_SHIFT},
-        {SDLK_LCTRL, VK_CONTROL},      {SDLK_RCTRL, VK_CONTROL},     {SDLK_LALT, VK_MENU},
-        {SDLK_RALT, VK_MENU},          {SDLK_PAUSE, VK_PAUSE},       {SDLK_PAGEUP, VK_PRIOR},
-        {SDLK_PAGEDOWN, VK_NEXT},      {SDLK_END, VK_END},           {SDLK_HOME, VK_HOME},
-        {SDLK_INSERT, VK_INSERT},      {SDLK_DELETE, VK_DELETE},     {SDLK_KP_0, VK_NUMPAD0},
-        {SDLK_CAPSLOCK, VK_CAPITAL},   {SDLK_SEMICOLON, VK_OEM_1},   {SDLK_EQUALS, VK_OEM_PLUS},
-        {SDLK_COMMA, VK_OEM_COMMA},    {SDLK_MINUS, VK_OEM_MINUS},   {SDLK_PERIOD, VK_OEM_PERIOD},
-        {SDLK_SLASH, VK_OEM_2},        {SDLK_BACKQUOTE, VK_OEM_3},   {SDLK_LEFTBRACKET, VK_OEM_4},
-        {SDLK_BACKSLASH, VK_OEM_5},    {SDLK_RIGHTBRACKET, VK_OEM_6}, {SDLK_QUOTE, VK_OEM_7},
+        {SDLK_SPACE, VK_SPACE},
+        {SDLK_RETURN, VK_RETURN},
+        {SDLK_KP_ENTER, VK_RETURN},
+        {SDLK_BACKSPACE, VK_BACK},
+        {SDLK_TAB, VK_TAB},
+        {SDLK_ESCAPE, VK_ESCAPE},
+        {SDLK_LEFT, VK_LEFT},
+        {SDLK_UP, VK_UP},
+        {SDLK_RIGHT, VK_RIGHT},
+        {SDLK_DOWN, VK_DOWN},
+        {SDLK_LSHIFT, VK_SHIFT},
+        {SDLK_RSHIFT, VK_SHIFT},
+        {SDLK_LCTRL, VK_CONTROL},
+        {SDLK_RCTRL, VK_CONTROL},
+        {SDLK_LALT, VK_MENU},
+        {SDLK_RALT, VK_MENU},
+        {SDLK_PAUSE, VK_PAUSE},
+        {SDLK_PAGEUP, VK_PRIOR},
+        {SDLK_PAGEDOWN, VK_NEXT},
+        {SDLK_END, VK_END},
+        {SDLK_HOME, VK_HOME},
+        {SDLK_INSERT, VK_INSERT},
+        {SDLK_DELETE, VK_DELETE},
+        {SDLK_KP_0, VK_NUMPAD0},
+        {SDLK_CAPSLOCK, VK_CAPITAL},
+        {SDLK_SEMICOLON, VK_OEM_1},
+        {SDLK_EQUALS, VK_OEM_PLUS},
+        {SDLK_COMMA, VK_OEM_COMMA},
+        {SDLK_MINUS, VK_OEM_MINUS},
+        {SDLK_PERIOD, VK_OEM_PERIOD},
+        {SDLK_SLASH, VK_OEM_2},
+        {SDLK_BACKQUOTE, VK_OEM_3},
+        {SDLK_LEFTBRACKET, VK_OEM_4},
+        {SDLK_BACKSLASH, VK_OEM_5},
+        {SDLK_RIGHTBRACKET, VK_OEM_6},
+        {SDLK_QUOTE, VK_OEM_7},
     };
     for (const auto& entry : KEYS) {
         if (entry.key == key) {
@@ -68,21 +92,38 @@ void SdlHost::PollEvents() {
     while (SDL_PollEvent(&event)) {
         Handle(event);
     }
+    // A window resized or uncovered while the engine shows no frames (it does not while
+    // in the background) is drawn again here; otherwise the engine's next frame does it.
+    if (redraw && renderer && texture && Milliseconds() - lastShown > 50) {
+        Show();
+    }
 }
 
 void SdlHost::Mouse(UINT message, int x, int y) {
-    x = std::max(0, std::min(x, textureWidth - 1));
-    y = std::max(0, std::min(y, textureHeight - 1));
+    if (!window) {
+        return;
+    }
+    int drawableWidth = 0, drawableHeight = 0, windowWidth = 0, windowHeight = 0;
+    ViewPlace place = Place(&drawableWidth, &drawableHeight);
+    SDL_GetWindowSize(window, &windowWidth, &windowHeight);
+    ViewPoint(place, textureWidth, textureHeight, windowWidth, windowHeight, drawableWidth,
+              drawableHeight, &x, &y);
     subset::PostMouse(message, x, y);
 }
 
 void SdlHost::Handle(const SDL_Event& event) {
+    if (HandleGamepad(event)) {
+        return;
+    }
     switch (event.type) {
     case SDL_QUIT:
         subset::PostClose();
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+        if (HostKey(event.key)) {
+            break;
+        }
         int key = VirtualKey(event.key.keysym.sym);
         if (key) {
             subset::PostKey(key, event.type == SDL_KEYDOWN); // repeats arrive as key-downs
@@ -101,26 +142,36 @@ void SdlHost::Handle(const SDL_Event& event) {
         break;
     }
     case SDL_WINDOWEVENT:
-        // A window closed on a change of display mode still reports losing focus; only
-        // the open one speaks for the main window.
-        if (!window || event.window.windowID != SDL_GetWindowID(window)) {
-            break;
-        }
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            subset::ActivateMainWindow(true);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            subset::ActivateMainWindow(false);
-            break;
-        case SDL_WINDOWEVENT_EXPOSED:
-            if (renderer && texture) {
-                Show();
-            }
-            break;
-        default:
-            break;
-        }
+        HandleWindow(event.window);
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlHost::HandleWindow(const SDL_WindowEvent& event) {
+    // A window closed on a change of display mode still reports losing focus; only the
+    // open one speaks for the main window.
+    if (!window || event.windowID != SDL_GetWindowID(window)) {
+        return;
+    }
+    switch (event.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        subset::ActivateMainWindow(true);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        subset::ActivateMainWindow(false);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        redraw = true;
+        break;
+    case SDL_WINDOWEVENT_HIDDEN:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+        // Some systems stop waiting for the refresh while a window is out of sight.
+        pacing.Doubt();
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 // The SDL host's real window: opened for the main window (or the whole screen in full
 // screen), showing each presented frame by uploading its 16-bit pixels to a streaming
-// texture of the same format, scaled by nearest neighbour.
+// texture of the same format, scaled by nearest neighbour to fit the window as it is
+// now (sdl_view.h), with vsync where the renderer offers it (sdl_pacing.h).
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
 #include <algorithm>
@@ -17,6 +18,9 @@ void SdlHost::WindowShown(const subset::WindowInfo& info) {
     // An untitled window (the engine's is, as on Windows) takes TOLVO_TITLE when set.
     title = !info.title.empty() ? info.title : !settings.title.empty() ? settings.title : "Tolvo";
     popup = info.popup;
+    if (info.handle != shown) {
+        windowKept = false; // another window: its own size, not the one given the last
+    }
     clientWidth = width;
     clientHeight = height;
     shown = info.handle;
@@ -71,18 +75,24 @@ void SdlHost::Close() {
 }
 
 // The real window for the shown window in the current mode: the whole screen in full
-// screen, else the client area at TOLVO_SCALE (or 2 where the screen has room).
+// screen (the engine's, or the player's on F11), else the client area at TOLVO_SCALE (or 2
+// where the screen has room), or the size and place the player last gave it.
 void SdlHost::Open() {
     SystemAllocations system;
+    bool focused = window && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS);
+    if (window) {
+        display = std::max(0, SDL_GetWindowDisplayIndex(window));
+    }
     Destroy();
-    Uint32 flags = SDL_WINDOW_SHOWN | (popup ? SDL_WINDOW_BORDERLESS : 0);
+    Uint32 flags =
+        SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | (popup ? SDL_WINDOW_BORDERLESS : 0);
     // The frame's size: the display mode in full screen, else the client area.
     int width = fullScreen ? fullWidth : clientWidth;
     int height = fullScreen ? fullHeight : clientHeight;
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+    int x = SDL_WINDOWPOS_CENTERED_DISPLAY(display), y = SDL_WINDOWPOS_CENTERED_DISPLAY(display);
     int outerWidth = 0, outerHeight = 0;
     SDL_Rect screen;
-    if (fullScreen && SDL_GetDisplayBounds(0, &screen) == 0) {
+    if ((fullScreen || desktopFull) && SDL_GetDisplayBounds(display, &screen) == 0) {
         // Borderless and covering the screen from the start: without a window manager
         // nobody acts on the full-screen request, and SDL draws as if someone had.
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
@@ -90,14 +100,21 @@ void SdlHost::Open() {
         y = screen.y;
         outerWidth = screen.w;
         outerHeight = screen.h;
+    } else if (windowKept) {
+        flags |= SDL_WINDOW_RESIZABLE;
+        x = windowed.x;
+        y = windowed.y;
+        outerWidth = windowed.w;
+        outerHeight = windowed.h;
     } else {
+        flags |= SDL_WINDOW_RESIZABLE;
         int scale = settings.scale;
         if (!scale) {
             // Twice the size where the screen has room for it, as small pictures are
             // hard to see.
             SDL_Rect usable;
-            bool room = SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w >= 2 * width &&
-                        usable.h >= 2 * height;
+            bool room = SDL_GetDisplayUsableBounds(display, &usable) == 0 &&
+                        usable.w >= 2 * width && usable.h >= 2 * height;
             scale = room ? 2 : 1;
         }
         outerWidth = width * scale;
@@ -108,8 +125,20 @@ void SdlHost::Open() {
         std::fprintf(stderr, "sdl: cannot open a window: %s\n", SDL_GetError());
         return;
     }
-    // No vsync here: the engine paces its own frames.
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
+    // The player's full screen has no pointer to show; the engine's keeps the one it had.
+    SDL_ShowCursor(desktopFull ? SDL_DISABLE : SDL_ENABLE);
+    if (focused) {
+        // The window replaces one that had the keyboard: it keeps it.
+        SDL_RaiseWindow(window);
+        SDL_SetWindowInputFocus(window);
+    }
+    // Vsync unless frames were asked to come unpaced; sdl_pacing.h keeps the engine's
+    // pacing and vsync from both waiting for one frame.
+    Uint32 vsync = settings.unpaced ? 0 : SDL_RENDERER_PRESENTVSYNC;
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
+    if (!renderer) {
+        renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE | vsync);
+    }
     if (!renderer) {
         renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     }
@@ -117,6 +146,15 @@ void SdlHost::Open() {
         std::fprintf(stderr, "sdl: no renderer: %s\n", SDL_GetError());
         return;
     }
+    SDL_RendererInfo info;
+    bool waits =
+        SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+    // The engine paces at the refresh rate it was told, or 60 where it is unknown; a rate
+    // the user chose is the engine's alone to keep.
+    int rate = desktop.refreshRate > 1 ? desktop.refreshRate : 60;
+    pacing.Start(waits, settings.rateAsked ? 0.0 : 1000.0 / rate,
+                 displayRefresh > 1 ? 1000.0 / displayRefresh : 0.0);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     Resize(width, height);
     SDL_RenderClear(renderer);
     SDL_RenderPresent(renderer);
@@ -146,20 +184,38 @@ void SdlHost::Resize(int width, int height) {
     }
     textureWidth = width;
     textureHeight = height;
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    SDL_RenderSetLogicalSize(renderer, width, height);
-    SDL_RenderSetIntegerScale(renderer, SDL_TRUE);
-    Uint32 format = desktop.masks == subset::RGB555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
+    Uint32 format =
+        desktop.masks == subset::RGB555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565;
     texture = SDL_CreateTexture(renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!texture) {
         std::fprintf(stderr, "sdl: no texture: %s\n", SDL_GetError());
+        return;
     }
+    // Nearest neighbour: scaled pixels stay crisp squares.
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+}
+
+ViewPlace SdlHost::Place(int* drawableWidth, int* drawableHeight) const {
+    // The drawable's own pixels: on a high-DPI display more than the window's points.
+    *drawableWidth = *drawableHeight = 0;
+    if (renderer && SDL_GetRendererOutputSize(renderer, drawableWidth, drawableHeight) != 0) {
+        *drawableWidth = *drawableHeight = 0;
+    }
+    return PlaceView(textureWidth, textureHeight, *drawableWidth, *drawableHeight);
 }
 
 void SdlHost::Show() {
-    SDL_RenderClear(renderer);
-    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    int drawableWidth = 0, drawableHeight = 0;
+    ViewPlace place = Place(&drawableWidth, &drawableHeight);
+    SDL_RenderClear(renderer); // the border around the view is black
+    if (place.width > 0 && place.height > 0) {
+        SDL_Rect target = {place.x, place.y, place.width, place.height};
+        SDL_RenderCopy(renderer, texture, nullptr, &target);
+    }
     SDL_RenderPresent(renderer);
+    lastShown = Milliseconds();
+    pacing.Presented(lastShown);
+    redraw = false;
 }
 
 } // namespace sdl
