@@ -10,7 +10,8 @@ CMAKE_FLAGS ?=
 # Keep the builds' own make from announcing every directory it enters.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build test play demo windows windows-zip e2e bench fuzz soak format clean
+.PHONY: all build test play demo windows windows-zip e2e bench fuzz soak format clean \
+	web play-web web-zip
 .PHONY: release release-test e2e-release install clean-release
 
 all: build
@@ -68,13 +69,35 @@ windows-zip: windows
 
 # The Windows build under Wine and the SDL build, on throw-away Xvfb screens, with real keys.
 e2e:
-	@$(DEPS) build art test windows e2e
+	@$(DEPS) build art test windows e2e web
 	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
 	@cmake --build $(BUILD) -j $(JOBS) --target sdl-frame-intervals
 	@$(MAKE) --no-print-directory windows
+	@$(MAKE) --no-print-directory web
 	@timeout -k 20 1200 /usr/bin/python3 tests/e2e/run_e2e.py \
-		--native $(BUILD) --windows build-windows --out $(BUILD)/e2e
+		--native $(BUILD) --windows build-windows --web $(WEB) --out $(BUILD)/e2e
+
+# The game as a static web site in build-web/ (Emscripten, Asyncify): index.html,
+# muffins.js, muffins.wasm, the pictures as game-files.tar.gz, and demo.script.
+WEB      := build-web
+WEB_PORT ?= 8000
+web:
+	@$(DEPS) web art
+	@cmake -S . -B $(WEB) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
+		-DCMAKE_BUILD_TYPE=Release >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB) -j $(JOBS) --target muffins art
+	@/usr/bin/python3 tools/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
+		--script tools/demo/demo.script
+
+# The site on this machine only, for a browser here (Ctrl+C stops it).
+play-web: web
+	@echo "play-web: open http://127.0.0.1:$(WEB_PORT)/ (the demo: http://127.0.0.1:$(WEB_PORT)/?script=demo.script); Ctrl+C stops"
+	@cd $(WEB) && /usr/bin/python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+
+# The site as one reproducible zip file, for any static host.
+web-zip: web
+	@/usr/bin/python3 tools/web/make_site.py --build $(WEB) --zip $(WEB)/muffins-meltdown-web.zip
 
 # Release build of the engine, the game and tolvo-bench (Google Benchmark, SDL2, pixman,
 # libtiff); prints each goal's ratio and writes build/bench/report.json.
@@ -173,4 +196,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(TESTDIR) build-windows build-bench $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TESTDIR) build-windows build-bench $(FUZZ_BUILD) $(WEB)

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs the Debian packages a build needs, quickly when all are present.
-# Usage: tools/deps.sh GROUP...   (groups: build test art play windows e2e bench fuzz)
+# Usage: tools/deps.sh GROUP...   (groups: build test art play windows e2e bench fuzz web)
 # As root it runs apt-get; otherwise it prints the line to run.
 set -e
 
@@ -12,6 +12,8 @@ pkgs_windows="mingw-w64 g++-mingw-w64-x86-64 zip"
 pkgs_e2e="wine wine64 xvfb xdotool x11-apps x11-utils python3-numpy"
 pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev"
 pkgs_fuzz="clang libclang-rt-14-dev"
+# The browser build (Emscripten brings binaryen and its own clang) and its tests in Chromium.
+pkgs_web="cmake make emscripten binaryen chromium nodejs python3"
 pkgs_release="desktop-file-utils appstream binutils"
 
 want=""

@@ -18,6 +18,8 @@
   sdl-fullscreen  F11 and Alt+Enter fill the screen with the view scaled up, and give
                   the window back; the keys never reach the game (its recording).
   sdl-pacing      frame intervals of the SDL host under Xvfb, unpaced and paced.
+  web     the web build in headless Chromium: title page, keys, the demo's trace, a
+          missing picture's box, and its sizes and times (tests/e2e/web/run_web.py).
 
 Screenshots go to the output folder as PNG. Every wait is bounded; every process
 is stopped by its own id when its run ends.
@@ -670,10 +672,18 @@ def scenario_sdl_pacing(args, _wine):
         display.stop()
 
 
+def scenario_web(args, _wine):
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "web"))
+    import run_web
+    failed = run_web.run_all(args.web, args.native, os.path.join(args.out, "web"))
+    check(not failed, "web checks failed: " + ", ".join(failed))
+
+
 SCENARIOS = [("wine16", scenario_wine16), ("wine24", scenario_wine24), ("sdl", scenario_sdl),
              ("sdl-audio", scenario_sdl_audio)]
 SCENARIOS += [("sdl-resize", scenario_sdl_resize), ("sdl-fullscreen", scenario_sdl_fullscreen),
               ("sdl-pacing", scenario_sdl_pacing)]
+SCENARIOS += [("web", scenario_web)]
 
 
 def main():
@@ -682,11 +692,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--native", default="build")
     parser.add_argument("--windows", default="build-windows")
+    parser.add_argument("--web", default="build-web")
     parser.add_argument("--out", default="build/e2e")
     parser.add_argument("--only", action="append", choices=[name for name, _ in SCENARIOS])
     args = parser.parse_args()
     args.native, args.windows, args.out = (os.path.abspath(path) for path in
                                            (args.native, args.windows, args.out))
+    args.web = os.path.abspath(args.web)
     os.makedirs(args.out, exist_ok=True)
     wine = Wine(args.windows)
 

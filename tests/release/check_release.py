@@ -17,19 +17,16 @@
             launcher from another folder: the title page, exit code 0 on Escape; a
             program in the game's place finds itself started in its folder with the
             16BITCOLOR layer; without muffins.exe the launcher says so and ends with 1.
-  web       the web archive served on 127.0.0.1 and played in headless Chromium: the
-            demo's trace as the build tree's, exit 0 (skipped while there is no web
-            archive).
+  web       the web archive unpacked, served on 127.0.0.1 and played in headless
+            Chromium by the web checks: the title page on the canvas, the demo's trace
+            as the native one, exit 0 (skipped when there is no web archive).
 
 Every process is bounded in time and stopped by its own id.
 """
 
 import argparse
-import functools
 import glob
 import hashlib
-import http.server
-import json
 import os
 import re
 import shutil
@@ -38,7 +35,6 @@ import subprocess
 import sys
 import tarfile
 import tempfile
-import threading
 import time
 import zipfile
 
@@ -453,57 +449,22 @@ def scenario_windows(args):
         display.stop()
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
-                          **{".wasm": "application/wasm", ".js": "text/javascript"})
-
-    def log_message(self, *_):
-        pass
-
-
 def scenario_web(args):
     web = archive_path(args, "web.zip")
     if not os.path.exists(web):
         say("  no web archive in %s: skipped" % args.dist)
         return
-    browser = shutil.which("chromium") or shutil.which("chromium-browser")
-    check(browser, "headless Chromium is not installed")
-    work = empty_folder(args.out, "web-unpacked")
+    sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e", "web"))
+    import run_web
+    work = empty_folder(args.player, "web-unpacked")
     unpack_zip(web, work)
     site = os.path.join(work, os.listdir(work)[0])
-    # The page fetches its script from beside itself.
-    shutil.copy(DEMO, os.path.join(site, "demo.script"))
-    server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", 0), functools.partial(QuietHandler, directory=site))
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    profile = tempfile.mkdtemp(prefix="release-chromium-")
-    url = "http://127.0.0.1:%d/index.html?script=demo.script&fps=0&trace" % server.server_port
-    browser_log = os.path.join(args.out, "release-web-chromium.log")
-    process = Process([browser, "--headless=new", "--no-sandbox", "--disable-gpu",
-                       "--no-first-run", "--user-data-dir=" + profile, "--enable-logging=stderr",
-                       "--v=0", "--autoplay-policy=no-user-gesture-required", url],
-                      log=browser_log)
-    # Chromium logs each console line as: ...:INFO:CONSOLE:12] "TEXT", source: URL (12)
-    # (older versions: CONSOLE(12)).
-    console = re.compile(r'CONSOLE[:(]\d+\)?\] "(.*)", source: ')
-    try:
-        def lines():
-            with open(browser_log, "rb") as stream:
-                text = stream.read().decode(errors="replace")
-            return [match.group(1) for match in console.finditer(text)]
-
-        ended = wait_for("the page's exit line", lambda: [l for l in lines()
-                                                          if l.startswith("exit ")], 300, 1.0)
-        check(ended[0] == "exit 0", "the page ended with %r" % ended[0])
-        trace = "".join(line + "\n" for line in lines() if line.startswith('{"frame"'))
-        reference = reference_trace(args).decode()
-        check(trace == reference, "the web trace differs from the build tree's (%d and %d lines)"
-              % (trace.count("\n"), reference.count("\n")))
-        say("  the web site played the demo to the build tree's trace, exit 0")
-    finally:
-        process.stop()
-        server.shutdown()
-        shutil.rmtree(profile, ignore_errors=True)
+    # The web checks' own title and demo runs, on the site as unpacked: the title page on
+    # the canvas, and the demo's trace as the native one with "exit 0".
+    failed = run_web.run_all(site, args.native, os.path.join(args.out, "web"),
+                             only=["title", "demo"])
+    check(not failed, "the unpacked web site failed: " + ", ".join(failed))
+    say("  the unpacked web site shows the title page and plays the demo to the native trace")
 
 
 SCENARIOS = [("archives", scenario_archives), ("linux", scenario_linux),

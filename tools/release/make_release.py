@@ -5,14 +5,14 @@
 
   --linux    the Linux release build, installed (stripped) into BUILD/stage
   --windows  the Windows build: muffins.exe, "Muffin Meltdown.exe", Images/, Sounds/
-  --web      the static web site, packed as it is
+  --web      the web build folder, whose site.txt lists the static site
 
 Writes into the output folder, with VERSION from the build's CMake project:
 
   muffin-meltdown-VERSION-linux-x86_64.tar.gz   the game, Images/, Sounds/, README.txt
   muffin-meltdown-VERSION-windows.zip           the launcher, muffins.exe, Images/,
                                                 Sounds/, README.txt
-  muffin-meltdown-VERSION-web.zip               the site (with --web)
+  muffin-meltdown-VERSION-web.zip               the site of make web (with --web)
   SHA256SUMS                                    for `sha256sum -c`
 
 Each archive holds one folder named like it. Entries are sorted by name, owned by
@@ -136,7 +136,9 @@ def write_zip(contents, out, epoch):
                 archive.writestr(info, b"")
             else:
                 info.external_attr = (stat.S_IFREG | mode) << 16
-                info.compress_type = zipfile.ZIP_DEFLATED
+                # What is compressed already is stored as it is.
+                info.compress_type = (zipfile.ZIP_STORED if name.endswith(".gz")
+                                      else zipfile.ZIP_DEFLATED)
                 archive.writestr(info, read(path), compresslevel=9)
 
 
@@ -182,9 +184,18 @@ def windows_contents(build, version):
     return contents
 
 
-def web_contents(site, version):
+def web_contents(build, version):
+    """The site make web lists in site.txt of its build folder, which holds the build's
+    own files too."""
     contents = Contents("%s-%s-web" % (NAME, version))
-    contents.add_tree(site, "")
+    listing = os.path.join(build, "site.txt")
+    try:
+        with open(listing, encoding="utf-8") as stream:
+            names = [line.strip() for line in stream if line.strip()]
+    except OSError as error:
+        raise ReleaseError("cannot read the web site's list %s: %s" % (listing, error))
+    for name in names:
+        contents.add_file(os.path.join(build, name), name)
     return contents
 
 

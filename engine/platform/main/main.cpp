@@ -94,7 +94,11 @@ void ApplySettings(const subset::Settings& settings) {
         subset::RecordInput(settings.record);
     }
     if (!settings.capture.empty()) {
+#if TOLVO_CAPTURE
         subset::CaptureFrames(settings.capture, settings.captureEvery);
+#else
+        std::fprintf(stderr, "TOLVO_CAPTURE: this program is built without frame capture\n");
+#endif
     }
 }
 
@@ -116,5 +120,10 @@ int main(int argc, char** argv) {
     int result =
         WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, &commandLine[0], SW_SHOWNORMAL);
     host->stop();
+#if TOLVO_HOST_WEB
+    // In a browser this main() returned to the page at its first sleep (Asyncify), so the
+    // page learns the status only from exit(), which also flushes and closes every file.
+    std::exit(result);
+#endif
     return result;
 }

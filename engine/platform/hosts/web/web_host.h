@@ -1,0 +1,75 @@
+// The web host's one object, its parts in web_host.cpp (start, time, message boxes),
+// web_canvas.cpp (the main window as the page's canvas) and web_input.cpp (keys, mouse,
+// focus).
+#ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
+#define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
+
+#include "engine/platform/hosts/web/web_keys.h"
+#include "engine/platform/subset/host.h"
+#include "engine/platform/subset/settings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace web {
+
+// One thing the user did, kept from the browser's event until the engine asks for input
+// (PeekMessageA), so it reaches the engine, and any recording, on a frame boundary.
+struct Input {
+    enum Kind { KEY, MOUSE, FOCUS } kind;
+    int key;      // KEY: virtual key
+    bool down;    // KEY: pressed; FOCUS: gained
+    UINT message; // MOUSE: WM_MOUSEMOVE, WM_LBUTTONDOWN, ...
+    int x, y;     // MOUSE: view coordinates
+};
+
+class WebHost : public subset::Host {
+  public:
+    explicit WebHost(const subset::Settings& settings);
+
+    const char* Name() const override { return "web"; }
+    subset::DesktopInfo Desktop() const override { return desktop; }
+    void WindowShown(const subset::WindowInfo& info) override;
+    void WindowHidden(HWND handle) override;
+    bool DisplayMode(bool full, int width, int height) override;
+    void PollEvents() override;
+    void Present(const subset::Frame& frame) override;
+    void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
+                        UINT type) override;
+    void Sleep(DWORD milliseconds) override;
+
+    // web_input.cpp: the browser's events, registered once.
+    void Listen();
+    void Forget();
+    // From the browser's event handlers.
+    void Queue(const Input& input) { inputs.push_back(input); }
+    void KeyChanged(int key, bool down);
+    void FocusChanged(bool gained);
+    bool Modal() const { return modal; }
+    int ViewWidth() const { return viewWidth; }
+    int ViewHeight() const { return viewHeight; }
+
+    subset::DesktopInfo desktop;
+
+  private:
+    // Gives the browser its turn when the engine has run for a while without sleeping
+    // (an unpaced run, or frames slower than the display).
+    void YieldIfDue();
+    void Yielded();
+    void Draw(const subset::Frame& frame);
+
+    std::vector<Input> inputs;
+    HeldKeys held;
+    std::vector<uint16_t> pixels;
+    HWND shown = nullptr;
+    int viewWidth = 0, viewHeight = 0;
+    bool modal = false;
+    bool sleptSincePresent = false;
+    double lastYield = 0; // emscripten_get_now() milliseconds
+    double lastDraw = -1e9;
+};
+
+} // namespace web
+
+#endif

@@ -1,0 +1,334 @@
+// The web host's JavaScript (web_page.h): drawing frames on the page's canvas, waiting for
+// the display, yielding to the browser and the modal message box. Linked into muffins.js
+// with --js-library; the page (tools/web/) supplies Module.canvas and Module.page.
+var LibraryTolvoWeb = {
+  $TolvoWeb: {
+    canvas: null,
+    gl: null,
+    glLost: false,
+    texture: null,
+    textureWidth: 0,
+    textureHeight: 0,
+    context2d: null,
+    image: null,
+    colours: null,
+    renderer: '',
+    rendererChosen: false,
+    // The display's frame interval as requestAnimationFrame shows it, in milliseconds.
+    frameInterval: 1000 / 60,
+    lastFrameTime: 0,
+    lastWake: -1e9, // when the last sleep ended
+    channel: null,
+    waiting: null,
+
+    page: function() {
+      return Module['page'] || {};
+    },
+
+    findCanvas: function() {
+      if (!TolvoWeb.canvas) {
+        TolvoWeb.canvas = Module['canvas'] || document.getElementById('screen');
+      }
+      return TolvoWeb.canvas;
+    },
+
+    // WebGL where the browser has it: the frame goes up as a 5-6-5 texture, so the
+    // browser, not our code, expands the pixels; scaling is the page's (pixelated CSS).
+    startGL: function(canvas) {
+      var attributes = {alpha: false, antialias: false, depth: false, stencil: false,
+                        premultipliedAlpha: false, preserveDrawingBuffer: true};
+      var gl = canvas.getContext('webgl2', attributes) || canvas.getContext('webgl', attributes);
+      if (!gl) {
+        return false;
+      }
+      function shader(type, source) {
+        var made = gl.createShader(type);
+        gl.shaderSource(made, source);
+        gl.compileShader(made);
+        return made;
+      }
+      var program = gl.createProgram();
+      gl.attachShader(program, shader(gl.VERTEX_SHADER,
+        'attribute vec2 corner; varying vec2 place;' +
+        'void main() { place = vec2(corner.x + 1.0, 1.0 - corner.y) * 0.5;' +
+        ' gl_Position = vec4(corner, 0.0, 1.0); }'));
+      // Texture coordinates across 900 pixels need more than mediump's 10 bits.
+      gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
+        '#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\n' +
+        'precision mediump float;\n#endif\nuniform sampler2D frame; varying vec2 place;' +
+        'void main() { gl_FragColor = vec4(texture2D(frame, place).rgb, 1.0); }'));
+      gl.bindAttribLocation(program, 0, 'corner');
+      gl.linkProgram(program);
+      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
+        return false;
+      }
+      gl.useProgram(program);
+      gl.uniform1i(gl.getUniformLocation(program, 'frame'), 0);
+      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+      gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 1, -1, -1, 1, 1, 1]),
+                    gl.STATIC_DRAW);
+      gl.enableVertexAttribArray(0);
+      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
+      TolvoWeb.texture = gl.createTexture();
+      gl.activeTexture(gl.TEXTURE0);
+      gl.bindTexture(gl.TEXTURE_2D, TolvoWeb.texture);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
+      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 2);
+      TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
+      TolvoWeb.gl = gl;
+      TolvoWeb.renderer = (typeof WebGL2RenderingContext != 'undefined' &&
+                           gl instanceof WebGL2RenderingContext) ? 'webgl2' : 'webgl';
+      return true;
+    },
+
+    // Without WebGL: the pixels expanded through a table into a 2D canvas.
+    start2d: function(canvas) {
+      var context = canvas.getContext('2d', {alpha: false});
+      if (!context) {
+        return false;
+      }
+      var colours = new Uint32Array(65536);
+      var little = new Uint8Array(new Uint32Array([1]).buffer)[0] == 1;
+      for (var pixel = 0; pixel < 65536; pixel++) {
+        var r = pixel >> 11, g = (pixel >> 5) & 63, b = pixel & 31;
+        r = (r << 3) | (r >> 2);
+        g = (g << 2) | (g >> 4);
+        b = (b << 3) | (b >> 2);
+        colours[pixel] = little ? (0xff000000 | (b << 16) | (g << 8) | r) >>> 0
+                                : ((r << 24) | (g << 16) | (b << 8) | 0xff) >>> 0;
+      }
+      TolvoWeb.colours = colours;
+      TolvoWeb.context2d = context;
+      TolvoWeb.renderer = '2d';
+      return true;
+    },
+
+    // Once: a canvas that offers neither context shows nothing, and is not asked again.
+    startRenderer: function(canvas) {
+      if (TolvoWeb.rendererChosen) {
+        return;
+      }
+      TolvoWeb.rendererChosen = true;
+      canvas.addEventListener('webglcontextlost', function(event) {
+        // Kept, to be made again when the browser gives the context back.
+        event.preventDefault();
+        TolvoWeb.glLost = true;
+      });
+      canvas.addEventListener('webglcontextrestored', function() {
+        TolvoWeb.glLost = !TolvoWeb.startGL(canvas);
+      });
+      if (!TolvoWeb.startGL(canvas)) {
+        TolvoWeb.start2d(canvas);
+      }
+    },
+
+    draw: function(pixels, width, height) {
+      var canvas = TolvoWeb.findCanvas();
+      if (!canvas) {
+        return;
+      }
+      if (canvas.width != width || canvas.height != height) {
+        canvas.width = width;
+        canvas.height = height;
+        TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
+        TolvoWeb.page()['layout'] && TolvoWeb.page()['layout']();
+      }
+      TolvoWeb.startRenderer(canvas);
+      var gl = TolvoWeb.gl;
+      if (gl) {
+        if (TolvoWeb.glLost) {
+          return;
+        }
+        if (TolvoWeb.textureWidth != width || TolvoWeb.textureHeight != height) {
+          gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB,
+                        gl.UNSIGNED_SHORT_5_6_5, pixels);
+          TolvoWeb.textureWidth = width;
+          TolvoWeb.textureHeight = height;
+        } else {
+          gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RGB,
+                           gl.UNSIGNED_SHORT_5_6_5, pixels);
+        }
+        gl.viewport(0, 0, width, height);
+        gl.drawArrays(gl.TRIANGLE_STRIP, 0, 4);
+        return;
+      }
+      var context = TolvoWeb.context2d;
+      if (!context) {
+        return;
+      }
+      if (!TolvoWeb.image || TolvoWeb.image.width != width || TolvoWeb.image.height != height) {
+        TolvoWeb.image = context.createImageData(width, height);
+      }
+      var out = new Uint32Array(TolvoWeb.image.data.buffer);
+      var colours = TolvoWeb.colours;
+      for (var i = 0, n = width * height; i < n; i++) {
+        out[i] = colours[pixels[i]];
+      }
+      context.putImageData(TolvoWeb.image, 0, 0);
+    },
+
+    // The program runs again after giving the browser its turn at `since`: the page
+    // counts the time the program was not running.
+    resumed: function(since) {
+      var page = TolvoWeb.page();
+      page['resumed'] && page['resumed'](performance.now() - since);
+    },
+
+    noteDisplayFrame: function(time) {
+      var interval = time - TolvoWeb.lastFrameTime;
+      TolvoWeb.lastFrameTime = time;
+      if (interval < 3 || interval > 50) {
+        return; // the first frame, or one after the page was away
+      }
+      // The shortest interval seen, slowly forgotten: frames the game took too long for
+      // are multiples of it, not the display's own.
+      var known = TolvoWeb.frameInterval;
+      TolvoWeb.frameInterval = interval < known ? interval : known + (interval - known) * 0.02;
+    },
+
+    // Waits for the display frame on which a frame due in `milliseconds` is shown: the
+    // first whose time is within half a display frame of it. At 60 Hz that is every
+    // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
+    // Frames asked for faster than the display shows them (?fps above its rate) are
+    // woken by a plain timer instead: they are counted, not all seen.
+    sleep: function(milliseconds, done) {
+      var now = performance.now();
+      var due = now + milliseconds;
+      var period = now - TolvoWeb.lastWake + milliseconds; // this frame's, as the pacer has it
+      var finished = false;
+      var timer = 0;
+      function finish() {
+        if (!finished) {
+          finished = true;
+          clearTimeout(timer);
+          TolvoWeb.lastWake = performance.now();
+          done();
+        }
+      }
+      // A page in the background gets no display frames; its timers keep the game going.
+      var interval = TolvoWeb.frameInterval;
+      var timed = document.hidden || period < interval * 0.75;
+      if (!timed && TolvoWeb.lastFrameTime > 0) {
+        // The display frame nearest the due time went by while the frame was made (a slow
+        // frame): the frame is shown as soon as it is due, on the display frame after.
+        var nearest = TolvoWeb.lastFrameTime +
+                      Math.round((due - TolvoWeb.lastFrameTime) / interval) * interval;
+        timed = nearest <= now;
+      }
+      // Display frames that come late (a busy machine) or stop (a page going away) do
+      // not hold the game back: half a display frame after the due time it goes on, so
+      // it keeps its 60 a second and the frame is shown when the display gets to it.
+      timer = setTimeout(finish, timed ? milliseconds : milliseconds + interval / 2 + 1);
+      if (timed) {
+        return;
+      }
+      function displayFrame(time) {
+        if (finished) {
+          return;
+        }
+        TolvoWeb.noteDisplayFrame(time);
+        if (time + TolvoWeb.frameInterval / 2 >= due) {
+          finish();
+        } else {
+          requestAnimationFrame(displayFrame);
+        }
+      }
+      requestAnimationFrame(displayFrame);
+    },
+
+    // The browser's turn without waiting for a timer (which a browser delays by 4 ms
+    // when they follow one another): a message to ourselves.
+    yieldNow: function(done) {
+      if (!TolvoWeb.channel) {
+        TolvoWeb.channel = new MessageChannel();
+        TolvoWeb.channel.port1.onmessage = function() {
+          var waiting = TolvoWeb.waiting;
+          TolvoWeb.waiting = null;
+          if (waiting) {
+            waiting();
+          }
+        };
+      }
+      TolvoWeb.waiting = done;
+      TolvoWeb.channel.port2.postMessage(0);
+    },
+  },
+
+  tolvo_web_has_canvas__deps: ['$TolvoWeb'],
+  tolvo_web_has_canvas: function() {
+    return TolvoWeb.findCanvas() ? 1 : 0;
+  },
+
+  tolvo_web_window__deps: ['$TolvoWeb'],
+  tolvo_web_window: function(width, height) {
+    var canvas = TolvoWeb.findCanvas();
+    var page = TolvoWeb.page();
+    if (!canvas) {
+      return;
+    }
+    if (width > 0 && height > 0) {
+      if (canvas.width != width || canvas.height != height) {
+        canvas.width = width;
+        canvas.height = height;
+        TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
+      }
+      page['windowShown'] && page['windowShown'](width, height);
+    } else {
+      page['windowHidden'] && page['windowHidden']();
+    }
+  },
+
+  tolvo_web_present__deps: ['$TolvoWeb'],
+  tolvo_web_present: function(pixels, width, height, number) {
+    TolvoWeb.draw(HEAPU16.subarray(pixels >> 1, (pixels >> 1) + width * height), width, height);
+    var page = TolvoWeb.page();
+    page['frameShown'] && page['frameShown'](number, TolvoWeb.renderer);
+  },
+
+  // Waking goes through callUserCallback, where the program's exit() (an exception
+  // thrown through the page) ends quietly instead of as an error in the console.
+  tolvo_web_sleep__deps: ['$TolvoWeb', '$callUserCallback'],
+  tolvo_web_sleep: function(milliseconds) {
+    Asyncify.handleSleep(function(wakeUp) {
+      var since = performance.now();
+      TolvoWeb.sleep(milliseconds, function() {
+        TolvoWeb.resumed(since);
+        callUserCallback(wakeUp);
+      });
+    });
+  },
+
+  tolvo_web_yield__deps: ['$TolvoWeb', '$callUserCallback'],
+  tolvo_web_yield: function() {
+    Asyncify.handleSleep(function(wakeUp) {
+      var since = performance.now();
+      TolvoWeb.yieldNow(function() {
+        TolvoWeb.resumed(since);
+        callUserCallback(wakeUp);
+      });
+    });
+  },
+
+  tolvo_web_message_box__deps: ['$TolvoWeb', '$callUserCallback'],
+  tolvo_web_message_box: function(text, caption) {
+    var message = UTF8ToString(text), title = UTF8ToString(caption);
+    Asyncify.handleSleep(function(wakeUp) {
+      var page = TolvoWeb.page();
+      var dismissed = page['messageBox'] ? page['messageBox'](message, title) : null;
+      if (!dismissed) {
+        // A page without its dialog: the browser's own, which blocks by itself.
+        window.alert((title ? title + '\n\n' : '') + message);
+        wakeUp();
+        return;
+      }
+      dismissed.then(function() {
+        callUserCallback(wakeUp);
+      });
+    });
+  },
+};
+
+mergeInto(LibraryManager.library, LibraryTolvoWeb);

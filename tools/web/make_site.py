@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+"""Makes the static web site of Muffin Meltdown in a web build folder, or packs it.
+
+    make_site.py --build build-web [--pack Images ...] [--script tools/demo/demo.script]
+    make_site.py --build build-web --zip build-web/muffins-meltdown-web.zip
+    make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
+
+The site is the page (index.html, with page.css and page.js written into it, so it is
+one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
+files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
+no server compression is needed) and the demo's input script. site.txt lists them.
+Everything is reproducible: sorted names, fixed times and owners.
+"""
+
+import argparse
+import gzip
+import io
+import os
+import shutil
+import sys
+import tarfile
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PROGRAM = ["muffins.js", "muffins.wasm"]
+FILES = "game-files.tar.gz"
+PAGE = "index.html"
+FIXED_TIME = (1980, 1, 1, 0, 0, 0)  # the earliest a zip file can say
+
+
+def page():
+    """index.html with its style and script written in."""
+    with open(os.path.join(HERE, "index.html"), encoding="utf-8") as stream:
+        html = stream.read()
+    for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
+        with open(os.path.join(HERE, name), encoding="utf-8") as stream:
+            text = stream.read()
+        if marker not in html:
+            raise SystemExit("make_site: index.html has no place for %s" % name)
+        html = html.replace(marker, text.rstrip("\n"), 1)
+    return html.encode("utf-8")
+
+
+def pack(folders, leave_out=()):
+    """The folders' files (not hidden ones) as a gzip-compressed tar, names relative to
+    each folder's parent, e.g. Images/titlepage.tif."""
+    entries = []
+    for folder in folders:
+        folder = os.path.normpath(folder)
+        if not os.path.isdir(folder):
+            raise SystemExit("make_site: %s is not a folder (build the art first)" % folder)
+        base = os.path.dirname(folder)
+        for root, dirs, names in os.walk(folder):
+            dirs[:] = sorted(d for d in dirs if not d.startswith("."))
+            for name in names:
+                if name.startswith("."):
+                    continue
+                path = os.path.join(root, name)
+                relative = os.path.relpath(path, base).replace(os.sep, "/")
+                if relative in leave_out or name in leave_out:
+                    continue
+                entries.append((relative, path))
+    entries.sort()
+    raw = io.BytesIO()
+    with tarfile.open(fileobj=raw, mode="w", format=tarfile.USTAR_FORMAT) as tar:
+        for relative, path in entries:
+            info = tarfile.TarInfo(relative)
+            info.size = os.path.getsize(path)
+            info.mtime = 0
+            info.mode = 0o644
+            info.uid = info.gid = 0
+            info.uname = info.gname = ""
+            with open(path, "rb") as stream:
+                tar.addfile(info, stream)
+    packed = io.BytesIO()
+    with gzip.GzipFile(filename="", mode="wb", fileobj=packed, compresslevel=9, mtime=0) as out:
+        out.write(raw.getvalue())
+    return packed.getvalue(), len(entries)
+
+
+def write(path, data):
+    with open(path, "wb") as stream:
+        stream.write(data)
+
+
+def make_site(build, folders, script):
+    for name in PROGRAM:
+        if not os.path.exists(os.path.join(build, name)):
+            raise SystemExit("make_site: %s/%s is missing (build the muffins target)" % (build, name))
+    write(os.path.join(build, PAGE), page())
+    data, count = pack(folders)
+    write(os.path.join(build, FILES), data)
+    names = [PAGE] + PROGRAM + [FILES]
+    if script:
+        shutil.copyfile(script, os.path.join(build, os.path.basename(script)))
+        names.append(os.path.basename(script))
+    write(os.path.join(build, "site.txt"), ("\n".join(sorted(names)) + "\n").encode())
+    total = sum(os.path.getsize(os.path.join(build, name)) for name in names)
+    print("web: %s/ holds the site: %s (%d files in %s; %.2f MB in all)" % (
+        build, ", ".join(sorted(names)), count, FILES, total / 1e6))
+
+
+def make_zip(build, target):
+    with open(os.path.join(build, "site.txt"), encoding="utf-8") as stream:
+        names = sorted(line.strip() for line in stream if line.strip())
+    with zipfile.ZipFile(target + ".part", "w") as archive:
+        for name in names:
+            info = zipfile.ZipInfo(name, date_time=FIXED_TIME)
+            info.external_attr = 0o644 << 16
+            # The game's files are compressed already.
+            info.compress_type = zipfile.ZIP_STORED if name == FILES else zipfile.ZIP_DEFLATED
+            with open(os.path.join(build, name), "rb") as stream:
+                archive.writestr(info, stream.read(), compresslevel=9)
+    os.replace(target + ".part", target)
+    print("web-zip: %s (%.2f MB)" % (target, os.path.getsize(target) / 1e6))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", help="the web build folder, where the site is made")
+    parser.add_argument("--pack", action="append", default=[], help="a folder of game files")
+    parser.add_argument("--script", help="an input script to put beside the page")
+    parser.add_argument("--zip", help="pack the site made in --build into this zip file")
+    parser.add_argument("--files", help="only write the game's files to this .tar.gz")
+    parser.add_argument("--leave-out", action="append", default=[],
+                        help="with --files: a file to leave out (tests of a missing picture)")
+    args = parser.parse_args()
+    if args.files:
+        data, _ = pack(args.pack, set(args.leave_out))
+        write(args.files, data)
+    elif args.zip:
+        make_zip(args.build, args.zip)
+    elif args.build:
+        make_site(args.build, args.pack, args.script)
+    else:
+        parser.error("say --build, --zip or --files")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
