@@ -12,6 +12,7 @@ MAKEFLAGS += --no-print-directory
 
 .PHONY: all build test play demo windows windows-zip e2e bench fuzz soak format clean \
 	web play-web web-zip
+.PHONY: release release-test e2e-release install clean-release
 
 all: build
 
@@ -131,6 +132,65 @@ soak:
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
 	@/usr/bin/python3 tests/soak/soak.py --program $(BUILD)/muffins --images $(BUILD)/Images \
 		--frames $(SOAK_FRAMES) --seed $(SOAK_SEED) --min-restarts 200 --rss-growth-mb 8
+
+# The archives a player downloads, in dist/ with SHA256SUMS, the same bytes from the same
+# commit: Linux (a Release build in build-release/, installed stripped into its stage/
+# and packed with Images/ and Sounds/), Windows (build-windows/ with the launcher) and
+# the web site of make web, where this Makefile has it.
+RELEASE_BUILD := build-release
+RELEASE_FLAGS := -DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF \
+	"-DCMAKE_C_FLAGS=-ffile-prefix-map=$(CURDIR)=." \
+	"-DCMAKE_CXX_FLAGS=-ffile-prefix-map=$(CURDIR)=."
+define build_release
+	@$(DEPS) build art
+	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
+	@cmake --build $(RELEASE_BUILD) -j $(JOBS) --target muffins art icons
+endef
+
+release:
+	@rm -rf $(RELEASE_BUILD)  # from a clean configuration, whatever an earlier one cached
+	$(build_release)
+	@rm -rf $(RELEASE_BUILD)/stage
+	@cmake --install $(RELEASE_BUILD) --prefix $(CURDIR)/$(RELEASE_BUILD)/stage --strip >/dev/null
+	@$(MAKE) --no-print-directory windows
+	@cmake --build build-windows -j $(JOBS) --target launcher
+	@web=""; if grep -Eq '^web[[:space:]]*:' Makefile; then \
+		$(MAKE) --no-print-directory web && web="--web build-web"; \
+	else echo "release: this tree has no 'make web' yet, so no web archive"; fi; \
+	/usr/bin/python3 tools/release/make_release.py --linux $(RELEASE_BUILD) \
+		--windows build-windows $$web --out dist
+
+# The archives checked as a player meets them (unpacked into an empty folder, an empty
+# HOME, started from /) and the install checked from a temporary prefix: the Linux game
+# plays the demo to the build tree's trace. make e2e adds the Windows archive under Wine
+# and the web archive in headless Chromium.
+release-test: release
+	@$(DEPS) build art release
+	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
+	@timeout -k 20 900 /usr/bin/python3 tests/release/check_release.py --dist dist \
+		--native $(BUILD) --release-build $(RELEASE_BUILD) --out $(BUILD)/release-test \
+		--only archives --only linux --only install
+
+e2e: e2e-release
+e2e-release: release
+	@$(DEPS) build art test windows e2e release
+	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
+	@timeout -k 20 900 /usr/bin/python3 tests/release/check_release.py --dist dist \
+		--native $(BUILD) --release-build $(RELEASE_BUILD) --windows-build build-windows \
+		--out $(BUILD)/release-test --only windows --only web
+
+# The game in the standard Linux places under PREFIX (DESTDIR is honoured): bin/,
+# share/muffin-meltdown/, the desktop entry, icons and AppStream metainfo.
+PREFIX ?= /usr/local
+install:
+	$(build_release)
+	@cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
+
+clean: clean-release
+clean-release:
+	rm -rf $(RELEASE_BUILD) dist
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

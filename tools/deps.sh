@@ -14,6 +14,7 @@ pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev"
 pkgs_fuzz="clang libclang-rt-14-dev"
 # The browser build (Emscripten brings binaryen and its own clang) and its tests in Chromium.
 pkgs_web="cmake make emscripten binaryen chromium nodejs python3"
+pkgs_release="desktop-file-utils appstream binutils"
 
 want=""
 for group in "$@"; do

@@ -3,9 +3,12 @@
 #include "engine/file/init_order.h"
 #include "engine/platform/file_names.h"
 
+#include <string>
+
 namespace {
 const char* const LOG_FILE_NAME = "debug.txt";
 const char* const LOG_HEADER = "* Debugging Output *\n";
+const char* const LOG_MOVED = "The working directory cannot be written: the log is %s\n";
 const char* const LOG_OPEN_FAILED = "DEBUGGER ERROR: Unable to open debug log file.\n";
 } // namespace
 
@@ -25,9 +28,19 @@ DebugLog::~DebugLog() {
 
 void DebugLog::Open(const char* name) {
     Close();
-    stream = name ? OpenHostFile(name, "w+t") : nullptr;
+    // A working directory that cannot be written (an installed game started from /)
+    // sends the log to the user's state folder; say where, so it can be found.
+    std::string elsewhere;
+    stream = name ? OpenUserFile(name, "w+t", &elsewhere) : nullptr;
     if (!stream) {
         std::fputs(LOG_OPEN_FAILED, stdout);
+    } else if (!elsewhere.empty()) {
+        // Once per place: the engine opens the log afresh when it starts.
+        static std::string reported;
+        if (elsewhere != reported) {
+            std::fprintf(stderr, LOG_MOVED, elsewhere.c_str());
+            reported = elsewhere;
+        }
     }
 }
 

@@ -1,6 +1,38 @@
 #include "engine/platform/file_names.h"
 
+// The data and state folders are plain text rules, the same on every host.
+
+std::vector<std::string> DataFolders(const std::string& program) {
+    size_t slash = program.find_last_of('/');
+    if (slash == std::string::npos || slash + 1 == program.size()) {
+        return {};
+    }
+    const std::string folder = program.substr(0, slash);
+    const std::string name = program.substr(slash + 1);
+    // An installed program sits in PREFIX/bin and its data in PREFIX/share/NAME.
+    return {folder, folder + "/../share/" + name};
+}
+
+std::string UserStateFolder(const std::string& programName, const char* xdgStateHome,
+                            const char* home) {
+    if (programName.empty()) {
+        return std::string();
+    }
+    // The base directory rules ignore a relative XDG_STATE_HOME; a relative HOME would
+    // lead back to the working directory that could not be written.
+    if (xdgStateHome && xdgStateHome[0] == '/') {
+        return std::string(xdgStateHome) + "/" + programName;
+    }
+    if (home && home[0] == '/') {
+        return std::string(home) + "/.local/state/" + programName;
+    }
+    return std::string();
+}
+
 #ifdef _WIN32
+
+// Windows keeps its own behaviour: names are the C library's, relative to the working
+// directory, which Explorer and the launcher make the program's folder.
 
 std::string ResolveFileName(const char* name) {
     return name ? name : "";
@@ -10,13 +42,29 @@ std::FILE* OpenHostFile(const char* name, const char* mode) {
     return std::fopen(name, mode);
 }
 
+std::FILE* OpenUserFile(const char* name, const char* mode, std::string* elsewhere) {
+    if (elsewhere) {
+        elsewhere->clear();
+    }
+    return std::fopen(name, mode);
+}
+
+std::string ProgramFileName() {
+    return std::string();
+}
+
+std::string FindFileToRead(const char* name, const std::vector<std::string>&) {
+    return name ? name : "";
+}
+
 #else
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <vector>
+#include <cstdlib>
 
 namespace {
 
@@ -43,6 +91,10 @@ bool PathExists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
+bool IsAbsolute(const char* name) {
+    return IsSeparator(name[0]);
+}
+
 // The entry of folder spelled like component apart from case; the smallest such
 // name when several differ only in case, so the choice does not depend on the
 // order the folder lists them in. Empty when none matches.
@@ -61,12 +113,9 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& compo
     return best;
 }
 
-} // namespace
-
-std::string ResolveFileName(const char* name) {
-    if (!name) {
-        return std::string();
-    }
+// name resolved below base, a host folder taken as it is (empty: the working
+// directory). Only name's own components are matched without regard to case.
+std::string ResolveBelow(const std::string& base, const char* name) {
     std::vector<std::string> components;
     std::string current;
     for (const char* p = name; *p; ++p) {
@@ -81,12 +130,12 @@ std::string ResolveFileName(const char* name) {
 
     // A leading separator makes an absolute name; empty components elsewhere are
     // doubled or trailing separators, which are kept so the name means the same.
-    std::string result;
-    std::string folder;
+    std::string result = base;
+    std::string folder = base;
     bool matching = true;
     for (size_t i = 0; i < components.size(); ++i) {
         const std::string& component = components[i];
-        if (i > 0) {
+        if (i > 0 || !base.empty()) {
             result += '/';
         }
         std::string chosen = component;
@@ -107,29 +156,141 @@ std::string ResolveFileName(const char* name) {
     return result;
 }
 
-std::FILE* OpenHostFile(const char* name, const char* mode) {
-    if (!name || !mode) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    // Text mode is the only mode here; "t" is not standard outside Windows.
+// The C library's open of a host name: "t" dropped (text mode is the only mode here),
+// and a folder refused as Windows refuses it (POSIX lets "r" succeed on one).
+std::FILE* OpenResolved(const std::string& path, const char* mode) {
     std::string hostMode;
     for (const char* m = mode; *m; ++m) {
         if (*m != 't') {
             hostMode += *m;
         }
     }
-    std::string path = ResolveFileName(name);
     std::FILE* stream = std::fopen(path.c_str(), hostMode.c_str());
     if (!stream) {
         return nullptr;
     }
-    // Windows refuses to open a folder as a file; POSIX lets "r" succeed on one.
     struct stat info;
     if (fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode)) {
         std::fclose(stream);
         errno = EISDIR;
         return nullptr;
+    }
+    return stream;
+}
+
+// Modes that open a file that must already be there; only those look in data folders,
+// so a file being written always lands where the user is.
+bool OpensExisting(const char* mode) {
+    return mode[0] == 'r';
+}
+
+// Whether a failed creation of name means the working directory cannot take files,
+// rather than something about name itself (a missing subfolder, a folder in its place).
+bool WorkingDirectoryRefused(const char* name, int error) {
+    if (error == EACCES || error == EPERM || error == EROFS) {
+        return true;
+    }
+    // A name with no folder of its own is missing only when the working directory has
+    // been removed.
+    for (const char* p = name; *p; ++p) {
+        if (IsSeparator(*p)) {
+            return false;
+        }
+    }
+    return error == ENOENT;
+}
+
+// Makes folder and any missing parents, private to the user as the base directory
+// rules ask. True when the folder is there at the end.
+bool MakeFolders(const std::string& folder) {
+    for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+std::string ResolveFileName(const char* name) {
+    return name ? ResolveBelow(std::string(), name) : std::string();
+}
+
+std::string ProgramFileName() {
+    // Read once: the program's file does not move while it runs. Hosts without
+    // /proc (a browser's file system) have no folder to search.
+    static const std::string program = [] {
+        std::vector<char> buffer(4096);
+        ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length <= 0 || static_cast<size_t>(length) >= buffer.size()) {
+            return std::string();
+        }
+        return std::string(buffer.data(), static_cast<size_t>(length));
+    }();
+    return program;
+}
+
+std::string FindFileToRead(const char* name, const std::vector<std::string>& folders) {
+    if (!name) {
+        return std::string();
+    }
+    const std::string here = ResolveFileName(name);
+    if (name[0] == '\0' || IsAbsolute(name) || PathExists(here)) {
+        return here;
+    }
+    for (const std::string& folder : folders) {
+        std::string there = ResolveBelow(folder, name);
+        if (PathExists(there)) {
+            return there;
+        }
+    }
+    return here;
+}
+
+std::FILE* OpenHostFile(const char* name, const char* mode) {
+    if (!name || !mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const std::string path = OpensExisting(mode)
+                                 ? FindFileToRead(name, DataFolders(ProgramFileName()))
+                                 : ResolveFileName(name);
+    return OpenResolved(path, mode);
+}
+
+std::FILE* OpenUserFile(const char* name, const char* mode, std::string* elsewhere) {
+    if (elsewhere) {
+        elsewhere->clear();
+    }
+    std::FILE* stream = OpenHostFile(name, mode);
+    if (stream || !name || !mode || OpensExisting(mode) || IsAbsolute(name)) {
+        return stream;
+    }
+    const int error = errno;
+    if (!WorkingDirectoryRefused(name, error)) {
+        return nullptr;
+    }
+    const std::string folder = UserStateFolder(BaseName(ProgramFileName()),
+                                               std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+    if (folder.empty() || !MakeFolders(folder)) {
+        errno = error; // the working directory's refusal is the one to report
+        return nullptr;
+    }
+    const std::string path = ResolveBelow(folder, name);
+    stream = OpenResolved(path, mode);
+    if (stream && elsewhere) {
+        *elsewhere = path;
     }
     return stream;
 }

@@ -129,11 +129,15 @@ def native_run(native, work, env, images=None):
     link = os.path.join(work, "Images")
     if not os.path.lexists(link):
         os.symlink(images or os.path.abspath(os.path.join(native, "Images")), link)
+    # A copy of the program in that folder: the program reads pictures missing from its
+    # working directory from beside itself, which must be this folder's Images too.
+    program = os.path.join(work, "muffins")
+    shutil.copy2(os.path.join(native, "muffins"), program)
     full = {key: value for key, value in os.environ.items() if not key.startswith("TOLVO_")}
     full.update({"TOLVO_HOST": "headless"})
     full.update(env)
     started = time.monotonic()
-    done = subprocess.run([os.path.abspath(os.path.join(native, "muffins"))], cwd=work, env=full,
+    done = subprocess.run([program], cwd=work, env=full,
                           stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
     return done.returncode, time.monotonic() - started, done.stderr.decode(errors="replace")
 
