@@ -8,6 +8,14 @@ FramePacer::FramePacer() : rate(0), period(Clock::duration::zero()), due(), star
 
 void FramePacer::SetRate(double framesPerSecond) {
     rate = framesPerSecond > 0 ? framesPerSecond : 0;
+    // Sleep must be good to the millisecond: with Windows' default 15.6 ms timer a wait of
+    // 16 ms lasts 31, and the game would run at half speed. Asked once; it lasts until
+    // the process ends.
+    static bool fineTimer = false;
+    if (rate > 0 && !fineTimer) {
+        timeBeginPeriod(1);
+        fineTimer = true;
+    }
     period =
         rate > 0
             ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / rate))

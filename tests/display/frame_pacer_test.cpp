@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 using Clock = FramePacer::Clock;
@@ -73,6 +75,26 @@ TEST(FramePacerTest, WaitReallySleepsOnAHostThatKeepsTime) {
     // The first frame goes at once, five more follow at 10 ms each.
     EXPECT_GE(Clock::now() - begin, milliseconds(45));
     EXPECT_EQ(subset::CallCount("Sleep"), 5);
+}
+
+// Windows' default timer would make a 16 ms sleep last 31: the first pacer with a rate
+// asks for millisecond timing, once for the whole process (hence a process of its own).
+TEST(FramePacerTest, APacedRateAsksForAMillisecondTimerOnce) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            headless::Start();
+            FramePacer unpaced;
+            unpaced.SetRate(0);
+            const int beforeAnyRate = subset::CallCount("timeBeginPeriod");
+            FramePacer paced;
+            paced.SetRate(60);
+            paced.SetRate(30);
+            FramePacer another;
+            another.SetRate(60);
+            std::exit(beforeAnyRate * 10 + subset::CallCount("timeBeginPeriod"));
+        },
+        ::testing::ExitedWithCode(1), "");
 }
 
 TEST(FramePacerTest, WaitReturnsAtOnceInVirtualTime) {

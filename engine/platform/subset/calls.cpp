@@ -22,8 +22,8 @@ const char* const ENTRY_NAMES[] = {
     "PostQuitMessage", "DestroyWindow", "MessageBoxA",
     // gdi32
     "GetDeviceCaps", "GetStockObject", "SetBkMode", "SetTextColor", "TextOutA",
-    // kernel32
-    "Sleep",
+    // kernel32, winmm
+    "Sleep", "timeBeginPeriod",
     // ddraw
     "DirectDrawCreate", "SetCooperativeLevel", "SetDisplayMode", "CreateSurface",
     "WaitForVerticalBlank", "GetAttachedSurface", "GetSurfaceDesc", "Lock", "Unlock", "Flip",

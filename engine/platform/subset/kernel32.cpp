@@ -1,4 +1,5 @@
-// kernel32: time belongs to the host (real sleeping, a browser's frame, or none at all).
+// kernel32 and winmm: time belongs to the host (real sleeping, a browser's frame, or none
+// at all).
 #include "engine/platform/subset/calls.h"
 #include "engine/platform/subset/host.h"
 
@@ -7,4 +8,9 @@ void Sleep(DWORD milliseconds) {
         return;
     }
     subset::CurrentHost().Sleep(milliseconds);
+}
+
+MMRESULT timeBeginPeriod(UINT) {
+    subset::CallFails("timeBeginPeriod");
+    return TIMERR_NOERROR;
 }

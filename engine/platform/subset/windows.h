@@ -303,6 +303,15 @@ struct IUnknown {
 // Frame pacing: waits this long before returning (the host decides what time is).
 void Sleep(DWORD milliseconds);
 
+// ---- winmm -------------------------------------------------------------------
+
+typedef UINT MMRESULT;
+#define TIMERR_NOERROR 0
+
+// Frame pacing: Sleep to the millisecond. On Windows the system timer ticks every 15.6 ms
+// unless a program asks for finer; the subset's hosts keep time exactly already.
+MMRESULT timeBeginPeriod(UINT period);
+
 // ---- Entry -------------------------------------------------------------------
 
 // The engine's entry point; the subset's main() calls it with the instance, no previous
