@@ -43,6 +43,7 @@ import view  # noqa: E402
 from session import Display, Failure, Process, check, wait_for  # noqa: E402
 
 VIEW_WIDTH, VIEW_HEIGHT = 900, 500
+GAME_TITLE = "Muffin Meltdown"  # the title the game program gives its window
 WINDOWED_START_LINES = [
     "WindowsDX: Initialization started.",
     ("WinDX:: Front Buffer is in video memory.", "WinDX:: Front Buffer NOT IN VIDEO MEMORY."),
@@ -490,7 +491,7 @@ def start_sdl_game(args, display, name, extra):
 
 def window_now(display, want):
     """The game's window as it is now: the one whose id is given, else the largest."""
-    windows = [w for w in display.windows() if w["name"] == "Tolvo" and w["width"] > 1]
+    windows = [w for w in display.windows() if w["name"] == GAME_TITLE and w["width"] > 1]
     if "id" in want:
         windows = [w for w in windows if w["id"] == want["id"]]
     return max(windows, key=lambda w: w["width"] * w["height"]) if windows else None
@@ -500,7 +501,7 @@ def wait_geometry(display, what, x, y, width, height, timeout=10):
     """Wait for a game window at exactly this place and size (it may be a new one)."""
     def probe():
         for w in display.windows():
-            if w["name"] == "Tolvo" and (w["x"], w["y"], w["width"], w["height"]) == (
+            if w["name"] == GAME_TITLE and (w["x"], w["y"], w["width"], w["height"]) == (
                     x, y, width, height):
                 return w
         return None
@@ -544,7 +545,7 @@ def scenario_sdl_resize(args, _wine):
         title_full = expected_title(args.native, images, args.out)
         game, run_dir = start_sdl_game(args, display, "sdl-resize", {})
         trace = os.path.join(run_dir, "trace.jsonl")
-        window = display.find_window("the SDL window", 30, name="Tolvo",
+        window = display.find_window("the SDL window", 30, name=GAME_TITLE,
                                      min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
         # At TOLVO_SCALE=1 the window is the view: its size is the view's.
         title = title_full[:window["height"], :window["width"]]
@@ -590,7 +591,7 @@ def scenario_sdl_fullscreen(args, _wine):
         game, run_dir = start_sdl_game(args, display, "sdl-fullscreen",
                                        {"TOLVO_RECORD": "recording.script"})
         trace = os.path.join(run_dir, "trace.jsonl")
-        window = display.find_window("the SDL window", 30, name="Tolvo",
+        window = display.find_window("the SDL window", 30, name=GAME_TITLE,
                                      min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
         title = title_full[:window["height"], :window["width"]]
         wait_for("the first frames", lambda: (last_trace(trace) or {}).get("frame", 0) >= 5, 30)

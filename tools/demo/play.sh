@@ -14,8 +14,6 @@ if [ -z "$DISPLAY" ] && [ -z "$WAYLAND_DISPLAY" ]; then
     exec /usr/bin/python3 "$here/demo.py" --build "$build" --out "$build/demo"
 fi
 
-# The engine leaves its window untitled, as on Windows; the SDL host names it from here.
-export TOLVO_TITLE="Muffin Meltdown"
 export TOLVO_HOST=sdl TOLVO_FPS=60
 cd "$build"
 if [ "$mode" = demo ]; then

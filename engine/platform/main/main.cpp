@@ -18,6 +18,9 @@
 #include <cstdlib>
 #include <string>
 
+// The program's own title for its untitled window (tolvo_program's TITLE).
+extern const char* const TOLVO_PROGRAM_TITLE;
+
 namespace {
 
 struct HostChoice {
@@ -105,7 +108,10 @@ void ApplySettings(const subset::Settings& settings) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const subset::Settings settings = subset::ReadSettings();
+    subset::Settings settings = subset::ReadSettings();
+    if (settings.title.empty()) {
+        settings.title = TOLVO_PROGRAM_TITLE;
+    }
     int status = 0;
     const HostChoice* host = StartHost(settings, &status);
     if (!host) {
