@@ -312,17 +312,17 @@
 
   // What the player hears: the browser lets a page play only after a click or a key.
   function showSound(audio) {
-    var label = element('sound');
-    var text = '';
+    var shown = '';
     if (audio.output === 'failed' || audio.output === 'none') {
-      text = 'No sound';
+      shown = 'none';
     } else if (audio.state === 'running') {
-      text = 'Sound on (M mutes)';
+      shown = 'on';
     } else if (audio.state !== 'closed') {
-      text = 'Sound starts with a key or a click';
+      shown = 'waiting';
     }
-    label.textContent = text;
-    label.hidden = !text;
+    Array.prototype.forEach.call(element('sound').children, function(text) {
+      text.classList.toggle('shown', text.getAttribute('data-sound') === shown);
+    });
   }
 
   // The gamepads the browser shows the page (it shows one only once it is used).

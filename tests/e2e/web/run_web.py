@@ -485,8 +485,8 @@ def debug_log(page):
 
 
 def sound_label(page):
-    return page.evaluate("(function(l) { return l.hidden ? '' : l.textContent; })"
-                         "(document.getElementById('sound'))")
+    return page.evaluate("(function(l) { return l ? l.textContent : ''; })"
+                         "(document.querySelector('#sound .shown'))")
 
 
 def percentile(values, share):
@@ -509,8 +509,14 @@ def scenario_sound(ctx):
     say("  before a click: no sound, %d frames of the game, %.1f s of sound dropped"
         % (last_trace(page)["frame"], audio["dropped"] / SOUND_RATE))
     clicked = last_trace(page)["frame"]
+    buttons = "JSON.stringify(['log', 'fullscreen'].map(function(id) { return " \
+              "document.getElementById(id).getBoundingClientRect(); }))"
+    before = page.evaluate(buttons)
     page.click("#screen")
     page.wait_for("the sound to start", lambda: audio_stats(page).get("state") == "running", 10)
+    # A first click on a button starts the sound too: the button must still be under the
+    # pointer when the mouse button comes up.
+    check(page.evaluate(buttons) == before, "the page's buttons moved when the sound started")
     page.wait_for("two seconds of sound", lambda: audio_stats(page).get("played", 0) >=
                   2 * SOUND_RATE, 15)
     audio = audio_stats(page)
