@@ -692,8 +692,9 @@ def scenario_missing(ctx):
     with Site(site_dir) as site:
         page = ctx.browser.new_page()
         page.navigate(site.url + "index.html?trace")
+        # Asked from the moment of navigating, when the page may not be there yet.
         page.wait_for("the message box", lambda: page.evaluate(
-            "document.getElementById('box').open"), 30)
+            "!!(document.getElementById('box') || {}).open"), 30)
         page.screenshot(os.path.join(ctx.out, "web-missing-box.png"))
         shown = page_stats(page)["messageBoxes"][0]
         line = "[message box] %s: %s" % (shown["caption"], shown["text"])
