@@ -189,21 +189,6 @@ test('at another rate the ring resamples: as many frames used as the rates say, 
   }
 });
 
-test('the ring tells when each chunk began to play, and its loudest sample once', () => {
-  const {$TolvoAudio: audio} = library();
-  const ring = audio.makeRing(1000, 2, 1);
-  ring.push(samples(100, 0), 7);
-  ring.push(samples(50, -16384), 8);
-  const left = new Float32Array(128), right = new Float32Array(128);
-  ring.pull(left, right, 128, 1000);
-  ring.pull(left, right, 128, 1128);
-  const report = ring.report(1256);
-  assert.deepStrictEqual(plain(report.begun), [[7, 1000], [8, 1100]]);
-  assert.strictEqual(report.peak, 0.5);
-  assert.deepStrictEqual(plain(ring.report(1256).begun), []);
-  assert.strictEqual(ring.report(1256).peak, 0);
-});
-
 test('the worklet plays what the page sends, reports every few blocks and ends when closed', () => {
   const {$TolvoAudio: audio} = library();
   const reports = [];
