@@ -79,7 +79,7 @@ e2e:
 		--native $(BUILD) --windows build-windows --web $(WEB) --out $(BUILD)/e2e
 
 # The game as a static web site in build-web/ (Emscripten, Asyncify): index.html,
-# muffins.js, muffins.wasm, the pictures as game-files.tar.gz, and demo.script.
+# muffins.js, muffins.wasm, the pictures and sounds as game-files.tar.gz, and demo.script.
 WEB      := build-web
 WEB_PORT ?= 8000
 web:
@@ -88,7 +88,7 @@ web:
 		-DCMAKE_BUILD_TYPE=Release >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB) -j $(JOBS) --target muffins art
 	@/usr/bin/python3 tools/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
-		--script tools/demo/demo.script
+		--pack $(WEB)/Sounds --script tools/demo/demo.script
 
 # The site on this machine only, for a browser here (Ctrl+C stops it).
 play-web: web

@@ -18,8 +18,9 @@
   sdl-fullscreen  F11 and Alt+Enter fill the screen with the view scaled up, and give
                   the window back; the keys never reach the game (its recording).
   sdl-pacing      frame intervals of the SDL host under Xvfb, unpaced and paced.
-  web     the web build in headless Chromium: title page, keys, the demo's trace, a
-          missing picture's box, and its sizes and times (tests/e2e/web/run_web.py).
+  web     the web build in headless Chromium: title page, keys, sound, a gamepad, the
+          demo's trace, a missing picture's box, and its sizes and times
+          (tests/e2e/web/run_web.py).
 
 Screenshots go to the output folder as PNG. Every wait is bounded; every process
 is stopped by its own id when its run ends.

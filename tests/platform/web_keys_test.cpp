@@ -1,5 +1,6 @@
 // The web host's keyboard: KeyboardEvent.code to the virtual keys the other hosts report,
-// which keys the browser keeps, and the key changes the engine hears of.
+// which keys the browser keeps, the key changes the engine hears of, and the host's own
+// full-screen keys.
 #include "engine/platform/hosts/web/web_keys.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,66 @@ TEST(WebKeys, LosingTheFocusLetsGoOfEveryHeldKeyOnce) {
     EXPECT_TRUE(keys.ReleaseAll().empty());
     // The real key-up arriving later, after focus came back, is not a second one.
     EXPECT_FALSE(keys.Change(VK_RIGHT, false));
+}
+
+// One key event as the browser gives it, and what the host does with it.
+struct HostKeyStep {
+    int virtualKey;
+    bool alt, down, repeat;
+    web::HostKeys::Action action;
+};
+
+struct HostKeyCase {
+    const char* situation;
+    std::vector<HostKeyStep> steps;
+};
+
+const web::HostKeys::Action PASS = web::HostKeys::PASS;
+const web::HostKeys::Action TAKE = web::HostKeys::TAKE;
+const web::HostKeys::Action TOGGLE = web::HostKeys::TOGGLE;
+
+const HostKeyCase HOST_KEYS[] = {
+    {"F11 toggles on its press; held, its repeats and release stay the host's",
+     {{VK_F11, false, true, false, TOGGLE},
+      {VK_F11, false, true, true, TAKE},
+      {VK_F11, false, false, false, TAKE},
+      {VK_F11, false, true, false, TOGGLE},
+      {VK_F11, false, false, false, TAKE}}},
+    {"F11 with Alt held toggles too",
+     {{VK_F11, true, true, false, TOGGLE}, {VK_F11, true, false, false, TAKE}}},
+    {"Alt+Enter toggles; Enter's release is the host's even after Alt went up",
+     {{VK_MENU, false, true, false, PASS},
+      {VK_RETURN, true, true, false, TOGGLE},
+      {VK_MENU, true, false, false, PASS},
+      {VK_RETURN, false, false, false, TAKE}}},
+    {"Enter alone, and its repeats, are the game's",
+     {{VK_RETURN, false, true, false, PASS},
+      {VK_RETURN, false, true, true, PASS},
+      {VK_RETURN, false, false, false, PASS}}},
+    {"Enter held before Alt: its repeats with Alt are kept from the game, not toggled, and "
+     "its release goes to the game that heard it go down",
+     {{VK_RETURN, false, true, false, PASS},
+      {VK_RETURN, true, true, true, TAKE},
+      {VK_RETURN, true, false, false, PASS}}},
+    {"the other function keys, and the game's keys with Alt, are not the host's",
+     {{VK_F1 + 9, false, true, false, PASS},
+      {VK_F1 + 11, false, true, false, PASS},
+      {VK_SPACE, true, true, false, PASS},
+      {VK_SPACE, true, false, false, PASS}}},
+    {"a release of F11 pressed while the page was away is not taken",
+     {{VK_F11, false, false, false, PASS}}},
+};
+
+TEST(WebKeys, F11AndAltEnterAreTheHostsOwn) {
+    for (const HostKeyCase& c : HOST_KEYS) {
+        web::HostKeys keys;
+        int step = 0;
+        for (const HostKeyStep& s : c.steps) {
+            EXPECT_EQ(keys.Key(s.virtualKey, s.alt, s.down, s.repeat), s.action)
+                << c.situation << ", step " << step;
+            step++;
+        }
+    }
 }
 
 } // namespace

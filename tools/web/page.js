@@ -9,7 +9,7 @@
 (function() {
   'use strict';
 
-  var FILES = 'game-files.tar.gz'; // Images/ as a gzip-compressed tar (tools/web/make_site.py)
+  var FILES = 'game-files.tar.gz'; // Images/ and Sounds/, a gzip-compressed tar (make_site.py)
   var FOLDER = '/game';            // the program's working folder
   var SCRIPTS = '/scripts';
   var RECORDING = FOLDER + '/recording.script';
@@ -38,6 +38,7 @@
     exitCode: null,
     exitTime: null,
     messageBoxes: [],
+    audio: null,        // the sound's state and counts (web_audio.js), once it is open
   };
 
   function say(text) {
@@ -309,7 +310,38 @@
     canvas.focus();
   }
 
+  // What the player hears: the browser lets a page play only after a click or a key.
+  function showSound(audio) {
+    var shown = '';
+    if (audio.output === 'failed' || audio.output === 'none') {
+      shown = 'none';
+    } else if (audio.state === 'running') {
+      shown = 'on';
+    } else if (audio.state !== 'closed') {
+      shown = 'waiting';
+    }
+    Array.prototype.forEach.call(element('sound').children, function(text) {
+      text.classList.toggle('shown', text.getAttribute('data-sound') === shown);
+    });
+  }
+
+  // The gamepads the browser shows the page (it shows one only once it is used).
+  function showPads() {
+    var pads = Array.prototype.filter.call(
+      (navigator.getGamepads && navigator.getGamepads()) || [], function(pad) {
+        return pad && pad.connected;
+      });
+    var label = element('pad');
+    label.textContent = pads.length == 1 ? 'Gamepad: ' + pads[0].id.slice(0, 40) :
+                        pads.length + ' gamepads';
+    label.hidden = !pads.length;
+  }
+
   element('fullscreen').addEventListener('click', toggleFullScreen);
+  window.addEventListener('gamepadconnected', showPads);
+  window.addEventListener('gamepaddisconnected', function() {
+    setTimeout(showPads, 0); // once the browser has taken the pad away
+  });
   element('log').addEventListener('click', showLog);
   element('log-view').addEventListener('close', function() {
     canvas.focus();
@@ -375,6 +407,12 @@
         stats.renderer = renderer;
       },
       messageBox: messageBox,
+      // F11 and Alt+Enter, as the button.
+      fullScreen: toggleFullScreen,
+      audio: function(audio) {
+        stats.audio = audio;
+        showSound(audio);
+      },
       resumed: function(milliseconds) {
         stats.away += milliseconds;
         stats.turns++;

@@ -6,11 +6,20 @@
   title    the title page on the canvas matches titlepage.tif in 5-6-5 on 99 % of pixels,
            drawn by WebGL, sharply scaled; the full-screen button fills the screen
   title-2d the same where the browser has no WebGL (the 2D canvas)
-  keys     real key presses: Space starts play, Right and Left move the hero, the debug
-           log opens over the game and keeps its keys, the recording holds the keys,
-           Esc ends the game and the page says "exit 0"
-  demo     the built-in demo, unpaced with ?trace, gives the native headless trace byte
-           for byte, then "exit 0"
+  keys     real key presses: Space starts play, Right and Left move the hero, F11 and
+           Alt+Enter toggle the full screen without reaching the game, the debug log
+           opens over the game and keeps its keys, the recording holds the keys, Esc
+           ends the game and the page says "exit 0"
+  sound    the title's tune: nothing plays before the player's first click, and the game
+           does not wait for it; after the click the worklet plays it (not silent), M
+           mutes and unmutes, the delay to hearing is measured, the trace is the native
+           one; without Web Audio the game plays on silently (one line in debug.txt),
+           without worklets the page's own processor plays
+  gamepad  a simulated pad (navigator.getGamepads in the page): A starts play, the D-pad
+           and the stick move the hero, unplugging lets go, the recording holds the
+           keys; Back tapped does nothing, held it ends the game
+  demo     the built-in demo, unpaced with ?trace and the sound playing, gives the native
+           headless trace byte for byte, then "exit 0"
   pixels   a frame of play (sprites, the milk, a melting muffin) on the canvas equals the
            native program's capture of the same frame, pixel for pixel
   missing  a site without titlepage.tif: the engine's own box, as the page's dialog,
@@ -50,6 +59,9 @@ TITLE_SHARE = 0.99
 TRANSFER_LIMIT = 4_000_000        # bytes
 FIRST_FRAME_LIMIT = 1500          # milliseconds
 FRAME_COST_LIMIT = 2.5            # browser / native
+SOUND_RATE = 44100
+LATENCY_LIMIT = 100               # milliseconds, the middle delay from mixing to hearing
+FIRST_SCRIPT_FRAME = 1702         # demo.script's first key: the trace before is the title's
 SITE_FILES = ["index.html", "muffins.js", "muffins.wasm", "game-files.tar.gz", "demo.script"]
 STANDING = (1, 2)
 WALK_RIGHT, WALK_LEFT = 3, 4
@@ -60,7 +72,60 @@ KEYS = {
     "Left": ("ArrowLeft", "ArrowLeft", 37, None),
     "Escape": ("Escape", "Escape", 27, None),
     "Enter": ("Enter", "Enter", 13, "\r"),
+    "M": ("KeyM", "m", 77, "m"),
+    "F11": ("F11", "F11", 122, None),
 }
+# A page without Web Audio, and one without worklets (as a page from an address that is
+# not secure), made so before the page's own scripts run.
+NO_AUDIO = "delete window.AudioContext; delete window.webkitAudioContext;"
+NO_WORKLETS = ("Object.defineProperty(BaseAudioContext.prototype, 'audioWorklet', "
+               "{configurable: true, get: function() { return undefined; }});")
+# Gamepads as the browser shows them, played by the test: testPads.plug(index),
+# .unplug(index), .button(index, button, pressed), .stick(index, x, y).
+FAKE_PADS = r"""
+(function() {
+  var pads = [null, null, null, null];
+  function tell(type, gamepad) {
+    var event = new Event(type);
+    event.gamepad = gamepad;
+    window.dispatchEvent(event);
+  }
+  Object.defineProperty(Navigator.prototype, 'getGamepads', {configurable: true,
+    value: function() { return pads.slice(); }});
+  window.testPads = {
+    plug: function(index) {
+      var buttons = [];
+      for (var i = 0; i < 17; i++) {
+        buttons.push({pressed: false, touched: false, value: 0});
+      }
+      pads[index] = {id: 'Test pad (STANDARD GAMEPAD)', index: index, connected: true,
+                     mapping: 'standard', timestamp: performance.now(), buttons: buttons,
+                     axes: [0, 0, 0, 0]};
+      tell('gamepadconnected', pads[index]);
+      return true;
+    },
+    unplug: function(index) {
+      var gone = pads[index];
+      pads[index] = null;
+      gone.connected = false;
+      tell('gamepaddisconnected', gone);
+      return true;
+    },
+    button: function(index, button, pressed) {
+      pads[index].buttons[button].pressed = pressed;
+      pads[index].buttons[button].value = pressed ? 1 : 0;
+      pads[index].timestamp = performance.now();
+      return true;
+    },
+    stick: function(index, x, y) {
+      pads[index].axes[0] = x;
+      pads[index].axes[1] = y;
+      pads[index].timestamp = performance.now();
+      return true;
+    },
+  };
+})();
+"""
 
 
 def say(message):
@@ -255,19 +320,48 @@ def check_layout(page, width, height):
 
 
 def walk(page, key, walking):
+    code, name, virtual, _ = KEYS[key]
+    return walk_with(page, key, walking, lambda: page.key(code, name, virtual, True),
+                     lambda: page.key(code, name, virtual, False))
+
+
+def walk_with(page, what, walking, press_it, release_it):
+    """Walks the hero from a stance while `what` is held: his place before and after."""
     page.wait_for("the hero standing", lambda: (last_trace(page) or {}).get(
         "hero", {}).get("walkState") in STANDING, 15, interval=0.05)
     before = last_trace(page)["hero"]["worldX"]
-    code, name, virtual, _ = KEYS[key]
-    page.key(code, name, virtual, True)
+    press_it()
     try:
-        page.wait_for("the hero walking after %s" % key, lambda: (last_trace(page) or {}).get(
+        page.wait_for("the hero walking after %s" % what, lambda: (last_trace(page) or {}).get(
             "hero", {}).get("walkState") == walking, 10, interval=0.02)
     finally:
-        page.key(code, name, virtual, False)
+        release_it()
     page.wait_for("the end of the walk", lambda: (last_trace(page) or {}).get(
         "hero", {}).get("walkState") in STANDING, 15, interval=0.05)
     return before, last_trace(page)["hero"]["worldX"]
+
+
+def recorded(page):
+    """The recording's events so far, as [kind, value] pairs."""
+    recording = page.evaluate("Module.FS.readFile('/game/recording.script', {encoding: 'utf8'})")
+    return [line.split()[1:] for line in recording.splitlines()
+            if line.strip() and not line.startswith("#")]
+
+
+def full_screen(page):
+    return page.evaluate("!!document.fullscreenElement")
+
+
+def alt_enter(page):
+    """Alt+Enter as the keyboard makes it."""
+    alt = {"code": "AltLeft", "key": "Alt", "windowsVirtualKeyCode": 18,
+           "nativeVirtualKeyCode": 18}
+    enter = {"code": "Enter", "key": "Enter", "windowsVirtualKeyCode": 13,
+             "nativeVirtualKeyCode": 13, "modifiers": 1}
+    page.send("Input.dispatchKeyEvent", dict(alt, type="rawKeyDown", modifiers=1))
+    page.send("Input.dispatchKeyEvent", dict(enter, type="keyDown", text="\r"))
+    page.send("Input.dispatchKeyEvent", dict(enter, type="keyUp"))
+    page.send("Input.dispatchKeyEvent", dict(alt, type="keyUp", modifiers=0))
 
 
 def scenario_keys(ctx):
@@ -293,6 +387,16 @@ def scenario_keys(ctx):
     scrolled = page.evaluate("window.scrollY + document.scrollingElement.scrollTop")
     check(not scrolled, "the page scrolled by %s while the game had the keys" % scrolled)
 
+    # F11 and Alt+Enter are the host's: the page's full screen, on and off.
+    for name, toggle in (("F11", lambda: press(page, "F11", 0.05)),
+                         ("Alt+Enter", lambda: alt_enter(page))):
+        for wanted in (True, False):
+            toggle()
+            page.wait_for("%s to turn the full screen %s" % (name, "on" if wanted else "off"),
+                          lambda: full_screen(page) == wanted, 10)
+    check(page.evaluate("document.activeElement.id") == "screen", "the game lost the keys")
+    say("  F11 and Alt+Enter turned the full screen on and off")
+
     # The debug log over the game: debug.txt as the engine wrote it, and Escape closes the
     # log without reaching the game.
     page.click("#log")
@@ -317,12 +421,13 @@ def scenario_keys(ctx):
         "document.activeElement.id == 'screen' && " + hint), 5)
     say("  without the focus the page asks for a click, and a click gives the keys back")
 
-    recording = page.evaluate("Module.FS.readFile('/game/recording.script', {encoding: 'utf8'})")
-    events = [line.split()[1:] for line in recording.splitlines()
-              if line.strip() and not line.startswith("#")]
+    events = recorded(page)
     for wanted in (["down", "32"], ["up", "32"], ["down", "39"], ["up", "39"], ["down", "37"],
                    ["up", "37"]):
-        check(wanted in events, "the recording lacks %s: %r" % (" ".join(wanted), recording))
+        check(wanted in events, "the recording lacks %s: %r" % (" ".join(wanted), events))
+    for kept in ("122", "13"):
+        check(not [event for event in events if event[1:] == [kept]],
+              "key %s reached the game: %r" % (kept, events))
     check(page.evaluate("!document.getElementById('recording').hidden"),
           "no button offers the recording")
     say("  the recording holds the keys (%d events)" % len(events))
@@ -334,20 +439,38 @@ def scenario_keys(ctx):
     say("  Escape: the page says 'exit 0' and offers to play again")
 
 
+def native_demo_trace(ctx):
+    """The native headless trace of the demo, unpaced (made once)."""
+    if getattr(ctx, "demo_trace", None) is None:
+        native_trace = os.path.join(ctx.out, "native-demo", "trace.jsonl")
+        status, _, _ = native_run(ctx.native, os.path.dirname(native_trace), {
+            "TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0", "TOLVO_TRACE": native_trace})
+        check(status == 0, "the native demo ended with %d" % status)
+        with open(native_trace, "rb") as stream:
+            ctx.demo_trace = stream.read()
+    return ctx.demo_trace
+
+
+def audio_stats(page):
+    return page_stats(page).get("audio") or {}
+
+
 def scenario_demo(ctx):
-    native_trace = os.path.join(ctx.out, "native-demo", "trace.jsonl")
-    status, _, _ = native_run(ctx.native, os.path.dirname(native_trace), {
-        "TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0", "TOLVO_TRACE": native_trace})
-    check(status == 0, "the native demo ended with %d" % status)
-    with open(native_trace, "rb") as stream:
-        expected = stream.read()
+    expected = native_demo_trace(ctx)
     page = ctx.browser.new_page()
     page.navigate(ctx.site.url + "index.html?script=demo.script&fps=0&trace")
+    # A click on the page (not the game) lets it play sound: the trace is made with the
+    # sound playing.
+    page.wait_for("the page", lambda: page.evaluate("!!document.getElementById('keys')"), 10)
+    page.click("#keys")
     page.wait_for("the end of the demo", lambda: exit_lines(page), 180, interval=0.2)
     got = "".join(line + "\n" for line in trace_lines(page)).encode()
     with open(os.path.join(ctx.out, "web-demo-trace.jsonl"), "wb") as stream:
         stream.write(got)
     check(exit_lines(page) == ["exit 0"], "the demo ended with %s" % exit_lines(page))
+    audio = audio_stats(page)
+    check(audio.get("output") == "worklet" and audio.get("sent", 0) > 0,
+          "no sound went to the worklet during the demo: %r" % audio)
     if got != expected:
         got_lines, want_lines = got.split(b"\n"), expected.split(b"\n")
         first = next((i for i, (a, b) in enumerate(zip(got_lines, want_lines)) if a != b),
@@ -355,8 +478,167 @@ def scenario_demo(ctx):
         raise Failure("the browser's trace differs from the native one at line %d (%d lines "
                       "against %d); see web-demo-trace.jsonl" % (first + 1, len(got_lines) - 1,
                                                                  len(want_lines) - 1))
-    say("  the demo's trace in the browser equals the native one: %d frames, %d bytes"
-        % (expected.count(b"\n"), len(expected)))
+    say("  the demo's trace in the browser equals the native one: %d frames, %d bytes, "
+        "with %.1f s of sound played" % (expected.count(b"\n"), len(expected),
+                                         audio.get("played", 0) / SOUND_RATE))
+    page.send("Page.close")
+
+
+def debug_log(page):
+    return page.evaluate("Module.FS.readFile('/game/debug.txt', {encoding: 'utf8'})")
+
+
+def sound_label(page):
+    return page.evaluate("(function(l) { return l ? l.textContent : ''; })"
+                         "(document.querySelector('#sound .shown'))")
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))] if ordered else 0
+
+
+def scenario_sound(ctx):
+    expected = native_demo_trace(ctx).split(b"\n")
+    page = ctx.browser.new_page()
+    page.navigate(ctx.site.url + "index.html?trace")
+    # The browser's rule: no sound before the player's first click or key press. The game
+    # does not wait for it: its frames go on, their sound dropped as it falls due.
+    page.wait_for("the first frames", lambda: (last_trace(page) or {}).get("frame", 0) >= 90, 30)
+    audio = audio_stats(page)
+    check(audio.get("state") == "suspended", "before a click the sound is %r" % audio.get("state"))
+    check(audio.get("sent") == 0 and audio.get("dropped", 0) > SOUND_RATE,
+          "before a click: %s frames sent, %s dropped" % (audio.get("sent"), audio.get("dropped")))
+    check("click" in sound_label(page), "the page says %r of the sound" % sound_label(page))
+    say("  before a click: no sound, %d frames of the game, %.1f s of sound dropped"
+        % (last_trace(page)["frame"], audio["dropped"] / SOUND_RATE))
+    clicked = last_trace(page)["frame"]
+    buttons = "JSON.stringify(['log', 'fullscreen'].map(function(id) { return " \
+              "document.getElementById(id).getBoundingClientRect(); }))"
+    before = page.evaluate(buttons)
+    page.click("#screen")
+    page.wait_for("the sound to start", lambda: audio_stats(page).get("state") == "running", 10)
+    # A first click on a button starts the sound too: the button must still be under the
+    # pointer when the mouse button comes up.
+    check(page.evaluate(buttons) == before, "the page's buttons moved when the sound started")
+    page.wait_for("two seconds of sound", lambda: audio_stats(page).get("played", 0) >=
+                  2 * SOUND_RATE, 15)
+    audio = audio_stats(page)
+    check(audio.get("output") == "worklet", "played by %r, not the worklet" % audio.get("output"))
+    check(audio["peak"] > 0.01, "the title's tune is silent (peak %.4f)" % audio["peak"])
+    latencies = audio["latencies"]
+    middle, high = percentile(latencies, 0.5), percentile(latencies, 0.95)
+    say("  after a click the worklet plays the tune: %.1f s, peak %.3f, %d times dry; "
+        "mixed to heard %.0f ms (95%%: %.0f ms, %d chunks; the browser's own output %.0f ms)"
+        % (audio["played"] / SOUND_RATE, audio["peak"], audio["underruns"], middle, high,
+           len(latencies), 1000 * (audio["baseLatency"] + audio["outputLatency"])))
+    check(latencies and middle <= LATENCY_LIMIT, "a sound is heard %.0f ms after its frame"
+          % middle)
+    check("M mutes" in sound_label(page), "the page says %r of the sound" % sound_label(page))
+    # M mutes: silence while muted, the tune again after.
+    for muted in (True, False):
+        press(page, "M")
+        time.sleep(0.3)
+        page.evaluate("tolvoStats.audio.recentPeak = 0")
+        played = audio_stats(page)["played"]
+        time.sleep(0.8)
+        audio = audio_stats(page)
+        check(audio["played"] > played + SOUND_RATE // 2, "the sound stopped playing")
+        check((audio["recentPeak"] == 0) == muted, "%s, the peak is %.4f" % (
+            "muted" if muted else "unmuted", audio["recentPeak"]))
+    say("  M mutes (silence) and unmutes (the tune)")
+    # The sound never touches the game: the title's frames are the native demo's.
+    lines = [line.encode() for line in trace_lines(page)]
+    check(len(lines) > clicked + 120 and len(lines) < FIRST_SCRIPT_FRAME,
+          "%d frames traced" % len(lines))
+    differ = [i for i, line in enumerate(lines) if line != expected[i]]
+    check(not differ, "the trace differs from the native one at frame %d" % (differ[:1] or [0])[0])
+    say("  its %d frames traced equal the native ones, before and after the sound began"
+        % len(lines))
+    with open(os.path.join(ctx.out, "web-sound.json"), "w") as stream:
+        json.dump({"latencyMedianMs": round(middle, 1), "latency95Ms": round(high, 1),
+                   "underruns": audio["underruns"], "targetMs": audio["targetMs"],
+                   "baseLatency": audio["baseLatency"], "outputLatency": audio["outputLatency"],
+                   "latencies": latencies}, stream, indent=1)
+    page.send("Page.close")
+
+    # Without Web Audio: one line in debug.txt, and the game plays on.
+    page = ctx.browser.new_page()
+    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": NO_AUDIO})
+    page.navigate(ctx.site.url + "index.html?trace")
+    page.wait_for("frames without sound", lambda: (last_trace(page) or {}).get("frame", 0) >= 90,
+                  30)
+    log = debug_log(page)
+    lines = [line.strip() for line in log.splitlines() if line.strip().startswith("Sound")]
+    check(len(lines) == 1 and "DirectSoundCreate" in lines[0], "debug.txt says %r" % log)
+    check(not page.errors and not sound_label(page), "the page shows %r" % sound_label(page))
+    say("  without Web Audio the game plays on; debug.txt: %s" % lines[0])
+    page.send("Page.close")
+
+    # Without worklets: the page's own processor plays the tune.
+    page = ctx.browser.new_page()
+    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": NO_WORKLETS})
+    page.navigate(ctx.site.url + "index.html")
+    page.wait_for("the sound opened", lambda: audio_stats(page).get("output"), 30)
+    page.click("#screen")
+    page.wait_for("a second of sound", lambda: audio_stats(page).get("played", 0) >= SOUND_RATE,
+                  15)
+    audio = audio_stats(page)
+    check(audio["output"] == "script-processor" and audio["peak"] > 0.01,
+          "without worklets: %r, peak %.4f" % (audio["output"], audio["peak"]))
+    say("  without worklets the page's own processor plays it (peak %.3f, heard after %.0f ms)"
+        % (audio["peak"], percentile(audio["latencies"], 0.5)))
+    page.send("Page.close")
+
+
+def scenario_gamepad(ctx):
+    page = ctx.browser.new_page()
+    page.send("Page.addScriptToEvaluateOnNewDocument", {"source": FAKE_PADS})
+    page.navigate(ctx.site.url + "index.html?fps=240&trace&record")
+    wait_screen(page, "intro", 60)
+    page.evaluate("testPads.plug(0)")
+    page.wait_for("the page showing the pad", lambda: page.evaluate(
+        "!document.getElementById('pad').hidden"), 5)
+
+    def button(number, pressed):
+        return lambda: page.evaluate("testPads.button(0, %d, %s)" % (number, str(pressed).lower()))
+
+    button(0, True)()
+    time.sleep(0.1)
+    button(0, False)()
+    play = wait_screen(page, "play", 10)
+    say("  A reached the game as Space: play from frame %d" % play["frame"])
+    # Unplugged while its D-pad holds Right: the hero stops; plugged in again, the stick.
+    start, right = walk_with(page, "the D-pad", WALK_RIGHT, button(15, True),
+                             lambda: page.evaluate("testPads.unplug(0)"))
+    check(page.evaluate("document.getElementById('pad').hidden"), "the page still shows a pad")
+    events = recorded(page)
+    check(events[-1] == ["up", "39"], "unplugged, the pad's Right ended %r" % events[-1:])
+    page.evaluate("testPads.plug(0)")
+    _, left = walk_with(page, "the stick", WALK_LEFT,
+                        lambda: page.evaluate("testPads.stick(0, -0.9, 0.2)"),
+                        lambda: page.evaluate("testPads.stick(0, 0, 0)"))
+    check(right > start and left < right, "the pad moved the hero %s -> %s -> %s" % (
+        start, right, left))
+    say("  the D-pad and the stick moved the hero: %s -> %s -> %s; unplugged, the pad let "
+        "go of Right" % (start, right, left))
+    events = recorded(page)
+    for wanted in (["down", "32"], ["up", "32"], ["down", "39"], ["up", "39"], ["down", "37"],
+                   ["up", "37"]):
+        check(wanted in events, "the recording lacks %s: %r" % (" ".join(wanted), events))
+    say("  the recording holds the pad's keys (%d events)" % len(events))
+    # Back quits only when held (60 frames, a quarter of a second at 240 a second).
+    page.evaluate("testPads.plug(1)")
+    page.evaluate("testPads.button(1, 8, true)")
+    time.sleep(0.03)
+    page.evaluate("testPads.button(1, 8, false)")
+    time.sleep(0.5)
+    check(not exit_lines(page), "a tap of Back ended the game")
+    page.evaluate("testPads.button(1, 8, true)")
+    page.wait_for("exit after Back held", lambda: exit_lines(page), 10)
+    check(exit_lines(page) == ["exit 0"], "the page said %s after Back" % exit_lines(page))
+    say("  Back tapped did nothing; held, it ended the game (exit 0)")
+    page.send("Page.close")
 
 
 def scenario_pixels(ctx):
@@ -408,13 +690,15 @@ def scenario_missing(ctx):
             shutil.copyfile(os.path.join(ctx.web, name), os.path.join(site_dir, name))
     subprocess.run([sys.executable, os.path.join(ROOT, "tools", "web", "make_site.py"), "--files",
                     os.path.join(site_dir, "game-files.tar.gz"), "--pack",
-                    os.path.join(ctx.web, "Images"), "--leave-out", "Images/" + missing],
+                    os.path.join(ctx.web, "Images"), "--pack", os.path.join(ctx.web, "Sounds"),
+                    "--leave-out", "Images/" + missing],
                    check=True, timeout=120)
     with Site(site_dir) as site:
         page = ctx.browser.new_page()
         page.navigate(site.url + "index.html?trace")
+        # Asked from the moment of navigating, when the page may not be there yet.
         page.wait_for("the message box", lambda: page.evaluate(
-            "document.getElementById('box').open"), 30)
+            "!!(document.getElementById('box') || {}).open"), 30)
         page.screenshot(os.path.join(ctx.out, "web-missing-box.png"))
         shown = page_stats(page)["messageBoxes"][0]
         line = "[message box] %s: %s" % (shown["caption"], shown["text"])
@@ -491,7 +775,8 @@ def scenario_measure(ctx):
 
 
 SCENARIOS = [("title", scenario_title), ("title-2d", scenario_title_2d),
-             ("keys", scenario_keys), ("demo", scenario_demo), ("pixels", scenario_pixels),
+             ("keys", scenario_keys), ("sound", scenario_sound), ("gamepad", scenario_gamepad),
+             ("demo", scenario_demo), ("pixels", scenario_pixels),
              ("missing", scenario_missing), ("measure", scenario_measure)]
 
 

@@ -1,6 +1,7 @@
 // The web host: the program in a browser page (Emscripten with Asyncify). The main window
-// is a <canvas>, the keyboard and the page's focus are the user's input, message boxes are
-// the page's modal dialog, and time is the browser's: every sleep yields to the page.
+// is a <canvas>, the keyboard, the gamepads and the page's focus are the user's input,
+// message boxes are the page's modal dialog, the sound is Web Audio's, and time is the
+// browser's: every sleep yields to the page.
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_H
 

@@ -1,10 +1,12 @@
 // The web host's one object, its parts in web_host.cpp (start, time, message boxes),
-// web_canvas.cpp (the main window as the page's canvas) and web_input.cpp (keys, mouse,
-// focus).
+// web_canvas.cpp (the main window as the page's canvas), web_input.cpp (keys, mouse,
+// focus, the full-screen keys), web_gamepad.cpp (the Gamepad API) and web_audio.cpp
+// (Web Audio).
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
 
 #include "engine/platform/hosts/web/web_keys.h"
+#include "engine/platform/hosts/web/web_pads.h"
 #include "engine/platform/subset/host.h"
 #include "engine/platform/subset/settings.h"
 
@@ -38,6 +40,11 @@ class WebHost : public subset::Host {
     void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                         UINT type) override;
     void Sleep(DWORD milliseconds) override;
+    // web_audio.cpp
+    bool OpenAudio(int samplesPerSecond, int channels) override;
+    int AudioFramesWanted() override;
+    void QueueAudio(const int16_t* samples, int frames) override;
+    void CloseAudio() override;
 
     // web_input.cpp: the browser's events, registered once.
     void Listen();
@@ -46,6 +53,12 @@ class WebHost : public subset::Host {
     void Queue(const Input& input) { inputs.push_back(input); }
     void KeyChanged(int key, bool down);
     void FocusChanged(bool gained);
+    // F11 and Alt+Enter, the host's (from the key handler).
+    HostKeys::Action HostKey(int key, bool alt, bool down, bool repeat) {
+        return hostKeys.Key(key, alt, down, repeat);
+    }
+    // web_gamepad.cpp: the browser saw a pad (gamepadconnected), so there are pads to read.
+    void PadsSeen() { padsSeen = true; }
     bool Modal() const { return modal; }
     int ViewWidth() const { return viewWidth; }
     int ViewHeight() const { return viewHeight; }
@@ -58,9 +71,18 @@ class WebHost : public subset::Host {
     void YieldIfDue();
     void Yielded();
     void Draw(const subset::Frame& frame);
+    // web_gamepad.cpp: the pads' changes since the last look, to the event sink.
+    void ListenToPads();
+    void PollPads();
+    void ReleasePads();
 
     std::vector<Input> inputs;
     HeldKeys held;
+    HostKeys hostKeys;
+    PadTracker pads;
+    bool padsSeen = false;
+    bool pageFocused = true;
+    bool audioOpen = false;
     std::vector<uint16_t> pixels;
     HWND shown = nullptr;
     int viewWidth = 0, viewHeight = 0;

@@ -1,8 +1,10 @@
 // The web host's events: keys and mouse on the canvas, and the page's focus, become the
 // user's input through the subset's event sink. The browser calls these handlers only
-// while the engine has yielded; they queue what happened, and PollEvents hands it on.
+// while the engine has yielded; they queue what happened, and PollEvents hands it on with
+// the gamepads' changes (web_gamepad.cpp). F11 and Alt+Enter are the host's own.
 #include "engine/platform/hosts/web/web_host.h"
 #include "engine/platform/hosts/web/web_keys.h"
+#include "engine/platform/hosts/web/web_page.h"
 
 #include "engine/platform/subset/events.h"
 
@@ -35,7 +37,18 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void* data) {
     if (!key || host->Modal()) {
         return EM_FALSE;
     }
-    host->Queue(Input{Input::KEY, key, type == EMSCRIPTEN_EVENT_KEYDOWN, 0, 0, 0});
+    const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    switch (host->HostKey(key, event->altKey, down, event->repeat)) {
+    case HostKeys::TOGGLE:
+        // Now, while the browser handles the key: a page may go full screen only then.
+        tolvo_web_full_screen();
+        return EM_TRUE;
+    case HostKeys::TAKE:
+        return EM_TRUE;
+    case HostKeys::PASS:
+        break;
+    }
+    host->Queue(Input{Input::KEY, key, down, 0, 0, 0});
     // Arrows and Space must not scroll the page while the game has the focus.
     return BrowserKeeps(key, event->ctrlKey, event->metaKey) ? EM_FALSE : EM_TRUE;
 }
@@ -78,12 +91,17 @@ void WebHost::Listen() {
     // Not capturing: the page's own focus, not that of an element moving within it.
     emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, false, OnFocus);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, this, false, OnFocus);
+    pageFocused = tolvo_web_has_focus() != 0;
+    ListenToPads();
 }
 
 void WebHost::Forget() {
     emscripten_html5_remove_all_event_listeners();
     inputs.clear();
     held.ReleaseAll();
+    std::vector<PadChange> forgotten;
+    pads.ForgetAll(&forgotten); // the host is going: nothing left to tell
+    padsSeen = false;
 }
 
 void WebHost::PollEvents() {
@@ -104,6 +122,7 @@ void WebHost::PollEvents() {
             break;
         }
     }
+    PollPads();
 }
 
 void WebHost::KeyChanged(int key, bool down) {
@@ -113,10 +132,13 @@ void WebHost::KeyChanged(int key, bool down) {
 }
 
 void WebHost::FocusChanged(bool gained) {
+    pageFocused = gained;
     if (!gained) {
         for (int key : held.ReleaseAll()) {
             subset::PostKey(key, false);
         }
+        // The pads too: the browser stops showing them to a page away from the user.
+        ReleasePads();
     }
     subset::ActivateMainWindow(gained);
 }

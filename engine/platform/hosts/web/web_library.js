@@ -1,5 +1,6 @@
 // The web host's JavaScript (web_page.h): drawing frames on the page's canvas, waiting for
-// the display, yielding to the browser and the modal message box. Linked into muffins.js
+// the display, yielding to the browser, the modal message box and the full screen (the
+// sound is web_audio.js's). Linked into muffins.js
 // with --js-library; the page (tools/web/) supplies Module.canvas and Module.page.
 var LibraryTolvoWeb = {
   $TolvoWeb: {
@@ -328,6 +329,29 @@ var LibraryTolvoWeb = {
         callUserCallback(wakeUp);
       });
     });
+  },
+
+  tolvo_web_full_screen__deps: ['$TolvoWeb'],
+  tolvo_web_full_screen: function() {
+    var page = TolvoWeb.page();
+    if (page['fullScreen']) {
+      page['fullScreen']();
+      return;
+    }
+    // A page without its button: the canvas by itself.
+    var canvas = TolvoWeb.findCanvas();
+    if (document.fullscreenElement) {
+      document.exitFullscreen();
+    } else if (canvas && canvas.requestFullscreen) {
+      var asked = canvas.requestFullscreen();
+      if (asked && asked.catch) {
+        asked.catch(function() {});
+      }
+    }
+  },
+
+  tolvo_web_has_focus: function() {
+    return document.hasFocus() ? 1 : 0;
   },
 };
 

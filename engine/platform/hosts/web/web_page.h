@@ -1,6 +1,6 @@
-// What the page does for the web host: the JavaScript of web_library.js, linked into the
-// program. The functions marked as yielding return to the browser and come back later
-// (Asyncify), so the page stays alive while the engine's loop runs.
+// What the page does for the web host: the JavaScript of web_library.js and web_audio.js,
+// linked into the program. The functions marked as yielding return to the browser and come back
+// later (Asyncify), so the page stays alive while the engine's loop runs.
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_PAGE_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_PAGE_H
 
@@ -20,6 +20,21 @@ void tolvo_web_sleep(int milliseconds);
 void tolvo_web_yield();
 // Yields: shows the page's modal dialog and returns when the user has dismissed it.
 void tolvo_web_message_box(const char* text, const char* caption);
+// The page's full screen on or off, as its button does; called while the browser handles
+// the key that asked for it, which is what lets a page go full screen.
+void tolvo_web_full_screen();
+// Whether the page has the user's attention now (document.hasFocus()).
+int tolvo_web_has_focus();
+
+// web_audio.js. Opens Web Audio for 16-bit samples at this rate; 0 where the browser has
+// none. Until the player's first click or key press the page may not play, and the
+// samples are dropped as they fall due.
+int tolvo_web_audio_open(int samplesPerSecond, int channels);
+// Sample frames that top the output's ring up to its target now.
+int tolvo_web_audio_wanted();
+// Those frames, channels interleaved, to play after the ones queued before.
+void tolvo_web_audio_queue(const int16_t* samples, int frames);
+void tolvo_web_audio_close();
 }
 
 #endif
