@@ -41,7 +41,7 @@ import numpy as np  # noqa: E402
 
 import screen  # noqa: E402
 import view  # noqa: E402
-from session import Display, Failure, Process, check, wait_for  # noqa: E402
+from session import Display, Failure, Process, check, run_scenarios, wait_for  # noqa: E402
 
 VIEW_WIDTH, VIEW_HEIGHT = 900, 500
 GAME_TITLE = "Muffin Meltdown"  # the title the game program gives its window
@@ -704,21 +704,7 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     wine = Wine(args.windows)
 
-    failed = []
-    started = time.monotonic()
-    for name, run in SCENARIOS:
-        if args.only and name not in args.only:
-            continue
-        say("%s ..." % name)
-        begun = time.monotonic()
-        try:
-            run(args, wine)
-            say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
-        except (Failure, OSError, ValueError, KeyError) as failure:
-            say("%s: FAIL: %s" % (name, failure))
-            failed.append(name)
-    say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
-                         time.monotonic() - started))
+    failed = run_scenarios(SCENARIOS, args.only, lambda run: run(args, wine), say)
     return 1 if failed else 0
 
 

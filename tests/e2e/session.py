@@ -194,3 +194,27 @@ class Display:
             self.number_pipe = None
         if self.log is not subprocess.DEVNULL:
             self.log.close()
+
+
+def run_scenarios(scenarios, only, call, say, errors=()):
+    """Runs each scenario named in `only` (all when empty) through call(run), saying how
+    each ended and how long it all took; returns the names of those that failed. A
+    scenario fails by raising Failure, or one of the common errors of file and process
+    handling (and `errors`)."""
+    caught = (Failure, OSError, ValueError, KeyError, subprocess.TimeoutExpired) + tuple(errors)
+    failed = []
+    started = time.monotonic()
+    for name, run in scenarios:
+        if only and name not in only:
+            continue
+        say("%s ..." % name)
+        begun = time.monotonic()
+        try:
+            call(run)
+            say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
+        except caught as failure:
+            say("%s: FAIL: %s" % (name, failure))
+            failed.append(name)
+    say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
+                         time.monotonic() - started))
+    return failed

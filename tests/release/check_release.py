@@ -45,7 +45,7 @@ sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 
 import pe  # noqa: E402
 import run_e2e  # noqa: E402
-from session import Display, Failure, Process, check, wait_for  # noqa: E402
+from session import Display, Failure, Process, check, run_scenarios, wait_for  # noqa: E402
 
 NAME = "muffin-meltdown"
 LAUNCHER = "Muffin Meltdown.exe"
@@ -485,8 +485,6 @@ def main():
     for name in ("dist", "native", "release_build", "windows_build", "out"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
     os.makedirs(args.out, exist_ok=True)
-    failed = []
-    started = time.monotonic()
     try:
         args.version = project_version(args.release_build)
     except (Failure, OSError) as failure:
@@ -497,22 +495,10 @@ def main():
     args.player = tempfile.mkdtemp(prefix="muffin-release-test-")
     os.chmod(args.player, 0o755)
     try:
-        for name, run in SCENARIOS:
-            if args.only and name not in args.only:
-                continue
-            say("%s ..." % name)
-            begun = time.monotonic()
-            try:
-                run(args)
-                say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
-            except (Failure, OSError, ValueError, KeyError, subprocess.TimeoutExpired,
-                    tarfile.TarError, zipfile.BadZipFile, pe.PeError) as failure:
-                say("%s: FAIL: %s" % (name, failure))
-                failed.append(name)
+        failed = run_scenarios(SCENARIOS, args.only, lambda run: run(args), say,
+                               (tarfile.TarError, zipfile.BadZipFile, pe.PeError))
     finally:
         shutil.rmtree(args.player, ignore_errors=True)
-    say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
-                         time.monotonic() - started))
     return 1 if failed else 0
 
 
