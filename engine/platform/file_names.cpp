@@ -263,10 +263,18 @@ std::FILE* OpenHostFile(const char* name, const char* mode) {
         errno = EINVAL;
         return nullptr;
     }
-    const std::string path = OpensExisting(mode)
-                                 ? FindFileToRead(name, DataFolders(ProgramFileName()))
-                                 : ResolveFileName(name);
-    return OpenResolved(path, mode);
+    // Opened where the user is first: only a file missing there is looked for in the
+    // program's data folders, so the usual open costs no extra look-up.
+    std::FILE* stream = OpenResolved(ResolveFileName(name), mode);
+    if (stream || errno != ENOENT || !OpensExisting(mode) || name[0] == '\0' || IsAbsolute(name)) {
+        return stream;
+    }
+    const std::string there = FindFileToRead(name, DataFolders(ProgramFileName()));
+    stream = OpenResolved(there, mode);
+    if (!stream) {
+        errno = ENOENT;
+    }
+    return stream;
 }
 
 std::FILE* OpenUserFile(const char* name, const char* mode, std::string* elsewhere) {
