@@ -68,9 +68,9 @@ def table(sounds, looped):
 def a_weighted_rms_db(x):
     """RMS after the A-weighting curve: closer to how loud a sound seems than
     plain RMS, which overrates low thuds that small speakers barely play."""
-    spec = np.fft.rfft(x)
+    spectrum = np.fft.rfft(x)
     f2 = np.fft.rfftfreq(len(x), 1.0 / RATE) ** 2
     ra = (12194.0 ** 2 * f2 ** 2) / (
         (f2 + 20.6 ** 2) * np.sqrt((f2 + 107.7 ** 2) * (f2 + 737.9 ** 2)) * (f2 + 12194.0 ** 2))
-    weighted = np.fft.irfft(spec * ra * 10.0 ** (2.0 / 20.0), len(x))
+    weighted = np.fft.irfft(spectrum * ra * 10.0 ** (2.0 / 20.0), len(x))
     return db(rms(weighted))

@@ -168,9 +168,9 @@ def title(rms_db):
     dry = _loop_dry()
     wet = synth.reverb(np.tile(dry, 2), wet=0.22, size=1.1)[LOOP:]
     # a loop must not carry DC: remove it exactly, a periodic signal allows it
-    spec = np.fft.rfft(wet)
-    spec[0] = 0.0
-    wet = np.fft.irfft(spec, LOOP)
+    spectrum = np.fft.rfft(wet)
+    spectrum[0] = 0.0
+    wet = np.fft.irfft(spectrum, LOOP)
     wet = np.roll(wet, -_quiet_start(wet))
     return wet * (10.0 ** (rms_db / 20.0) / synth.rms(wet))
 

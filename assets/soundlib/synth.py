@@ -103,9 +103,9 @@ def _spectral(x, gain_of):
     padded so nothing wraps round the end."""
     n = len(x)
     size = 1 << int(math.ceil(math.log2(max(2 * n, 2))))
-    spec = np.fft.rfft(x, size)
+    spectrum = np.fft.rfft(x, size)
     freqs = np.fft.rfftfreq(size, 1.0 / RATE)
-    return np.fft.irfft(spec * gain_of(freqs), size)[:n]
+    return np.fft.irfft(spectrum * gain_of(freqs), size)[:n]
 
 
 def _low(f, fc, order):

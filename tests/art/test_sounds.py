@@ -181,8 +181,8 @@ class Music(unittest.TestCase):
         level = np.log10(np.sum(frames ** 2, axis=1) + 1e-10)
         rises = np.maximum(np.diff(level), 0.0)
         rises -= rises.mean()
-        spec = np.fft.rfft(rises)
-        ac = np.fft.irfft(spec * np.conj(spec), len(rises))  # circular: it is a loop
+        spectrum = np.fft.rfft(rises)
+        ac = np.fft.irfft(spectrum * np.conj(spectrum), len(rises))  # circular: it is a loop
         lags = np.arange(1, len(ac))
         bpm = 60.0 * RATE / (lags * hop)
         pick = (bpm >= 60) & (bpm <= 180)
@@ -191,12 +191,12 @@ class Music(unittest.TestCase):
     def pitch_classes(self, x, strongest=8):
         """Pitch classes of the strongest spectral peaks between 80 Hz and
         2 kHz, where the notes' fundamentals are."""
-        spec = np.abs(np.fft.rfft(x * np.hanning(len(x))))
+        spectrum = np.abs(np.fft.rfft(x * np.hanning(len(x))))
         freqs = np.fft.rfftfreq(len(x), 1.0 / RATE)
         band = (freqs > 80) & (freqs < 2000)
-        local = np.r_[False, (spec[1:-1] > spec[:-2]) & (spec[1:-1] >= spec[2:]), False]
+        local = np.r_[False, (spectrum[1:-1] > spectrum[:-2]) & (spectrum[1:-1] >= spectrum[2:]), False]
         idx = np.flatnonzero(band & local)
-        idx = idx[np.argsort(spec[idx])[::-1][:strongest]]
+        idx = idx[np.argsort(spectrum[idx])[::-1][:strongest]]
         midi = 69 + 12 * np.log2(freqs[idx] / 440.0)
         return {int(round(m)) % 12 for m in midi}
 
@@ -218,9 +218,9 @@ class Music(unittest.TestCase):
         pitch = []
         for start, end in ((0.0, 0.12), (1.2, 1.7)):
             part = x[int(start * RATE) : int(end * RATE)]
-            spec = np.abs(np.fft.rfft(part * np.hanning(len(part))))
+            spectrum = np.abs(np.fft.rfft(part * np.hanning(len(part))))
             freqs = np.fft.rfftfreq(len(part), 1.0 / RATE)
-            pitch.append(freqs[np.argmax(np.where(freqs > 120, spec, 0))])
+            pitch.append(freqs[np.argmax(np.where(freqs > 120, spectrum, 0))])
         self.assertLess(pitch[1], pitch[0] / 2, "ends more than an octave lower")
 
 
