@@ -4,6 +4,7 @@
 #include "engine/platform/hosts/headless/headless.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/subset/controls.h"
+#include "tests/sound/stream_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-const int FRAME = 735; // sample frames of one 60 Hz frame at 44100 Hz
+const int FRAME = STREAM_FRAME;
 
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
@@ -89,25 +90,6 @@ class DirectSoundTest : public ::testing::Test {
         EXPECT_EQ(buffer->Unlock(part, bytes, nullptr, 0), DS_OK);
         buffers.push_back(buffer);
         return buffer;
-    }
-
-    // One frame of the game's loop: PeekMessageA finds the queue empty.
-    void Frame() {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        }
-    }
-
-    // The left samples of the stream's frame `index` (0-based).
-    std::vector<int16_t> LeftOfFrame(size_t index) {
-        const std::vector<int16_t>& played = headless::AudioPlayed();
-        std::vector<int16_t> left;
-        for (size_t i = index * FRAME * 2; i < (index + 1) * FRAME * 2 && i < played.size();
-             i += 2) {
-            left.push_back(played[i]);
-        }
-        return left;
     }
 };
 
@@ -307,9 +289,9 @@ TEST_F(DirectSoundTest, EachEntryFailsWithTheInjectedResultAndChangesNothing) {
     // The failed Play started nothing: the stream stayed silent.
     subset::FailCall("Play", DSERR_GENERIC, 1);
     buffer->Play(0, 0, 0);
-    Frame();
-    Frame();
-    EXPECT_EQ(LeftOfFrame(1), std::vector<int16_t>(FRAME, 0));
+    RunLoopFrame();
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(1), std::vector<int16_t>(FRAME, 0));
 }
 
 // --- What reaches the stream ----------------------------------------------------------------
@@ -317,13 +299,13 @@ TEST_F(DirectSoundTest, EachEntryFailsWithTheInjectedResultAndChangesNothing) {
 TEST_F(DirectSoundTest, APlayStartsInTheStreamAtTheNextFrameOfTheLoop) {
     Start();
     LPDIRECTSOUNDBUFFER buffer = Buffer({3000, 3000, 3000});
-    Frame(); // stream frame 0: nothing playing
+    RunLoopFrame(); // stream frame 0: nothing playing
     buffer->Play(0, 0, 0);
-    Frame(); // stream frame 1: the sound, from its first sample
-    Frame();
+    RunLoopFrame(); // stream frame 1: the sound, from its first sample
+    RunLoopFrame();
     ASSERT_EQ(headless::AudioPlayed().size(), size_t(3 * FRAME * 2));
-    EXPECT_EQ(LeftOfFrame(0), std::vector<int16_t>(FRAME, 0));
-    const std::vector<int16_t> first = LeftOfFrame(1);
+    EXPECT_EQ(LeftOfStreamFrame(0), std::vector<int16_t>(FRAME, 0));
+    const std::vector<int16_t> first = LeftOfStreamFrame(1);
     EXPECT_EQ(std::vector<int16_t>(first.begin(), first.begin() + 7),
               std::vector<int16_t>({3000, 3000, 3000, 3000, 3000, 3000, 0}));
     DWORD status = 1;
@@ -342,8 +324,8 @@ TEST_F(DirectSoundTest, DuplicatesShareTheBytesButNotCursorVolumeOrStatus) {
     ASSERT_EQ(copy->SetVolume(-602), DS_OK); // half as loud
     original->Play(0, 0, DSBPLAY_LOOPING);
     copy->Play(0, 0, 0);
-    Frame();
-    const std::vector<int16_t> left = LeftOfFrame(0);
+    RunLoopFrame();
+    const std::vector<int16_t> left = LeftOfStreamFrame(0);
     EXPECT_EQ(left[0], 8000 + 4000);
     EXPECT_EQ(left[7], 8000 + 4000); // both still on the fourth frame at 22050 Hz
     EXPECT_EQ(left[8], 8000);        // the one-shot has ended, the loop goes on
@@ -362,33 +344,33 @@ TEST_F(DirectSoundTest, StopKeepsThePlaceAndPlayGoesOnFromIt) {
     }
     LPDIRECTSOUNDBUFFER buffer = Buffer(ramp);
     buffer->Play(0, 0, 0);
-    Frame(); // 735 stream frames: 367.5 source frames
+    RunLoopFrame(); // 735 stream frames: 367.5 source frames
     buffer->Stop();
     DWORD cursor = 0;
     buffer->GetCurrentPosition(&cursor, nullptr);
     EXPECT_EQ(cursor, 367u * 2);
-    Frame(); // silent while stopped
+    RunLoopFrame(); // silent while stopped
     buffer->Play(0, 0, 0);
-    Frame();
-    EXPECT_EQ(LeftOfFrame(1), std::vector<int16_t>(FRAME, 0));
-    EXPECT_EQ(LeftOfFrame(2)[0], 367);
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(1), std::vector<int16_t>(FRAME, 0));
+    EXPECT_EQ(LeftOfStreamFrame(2)[0], 367);
 }
 
 TEST_F(DirectSoundTest, TheStreamClosesWithTheLastDirectSoundObjectAndWithTheHost) {
     Start();
     LPDIRECTSOUNDBUFFER buffer = Buffer({1000, 1000});
     buffer->Play(0, 0, DSBPLAY_LOOPING);
-    Frame();
+    RunLoopFrame();
     const size_t played = headless::AudioPlayed().size();
     EXPECT_EQ(played, size_t(FRAME * 2));
     directSound->Release();
     directSound = nullptr;
-    Frame();
+    RunLoopFrame();
     EXPECT_EQ(headless::AudioPlayed().size(), played); // no stream, nothing queued
     // A buffer outliving its host is only memory: releasing it later is harmless.
     headless::Start();
     EXPECT_EQ(buffer->Play(0, 0, 0), DS_OK);
-    Frame();
+    RunLoopFrame();
     EXPECT_TRUE(headless::AudioPlayed().empty());
 }
 

@@ -5,6 +5,7 @@
 #include "engine/platform/hosts/headless/headless.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/subset/controls.h"
+#include "tests/sound/stream_support.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_system.h"
 #include "tests/file/temp_folder.h"
@@ -23,7 +24,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-const int FRAME = 735;
+const int FRAME = STREAM_FRAME;
 
 LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
@@ -72,24 +73,6 @@ class SoundTest : public ::testing::Test {
 
     void TearDown() override { debugLog.Close(); }
 
-    // One frame of the game's loop.
-    void Frame() {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageA(&message);
-        }
-    }
-
-    std::vector<int16_t> Left(size_t frame) {
-        const std::vector<int16_t>& played = headless::AudioPlayed();
-        std::vector<int16_t> left;
-        for (size_t i = frame * FRAME * 2; i < (frame + 1) * FRAME * 2 && i < played.size();
-             i += 2) {
-            left.push_back(played[i]);
-        }
-        return left;
-    }
-
     // The sound part's lines in debug.txt.
     std::vector<std::string> SoundLines() {
         std::vector<std::string> lines;
@@ -111,11 +94,11 @@ TEST_F(SoundTest, APlayIsHeardFromTheNextFrameAndEndsOnItsOwn) {
     ASSERT_TRUE(system.Start(window));
     Sound sound;
     ASSERT_TRUE(sound.Load(system, "Sounds\\level.wav"));
-    Frame();
+    RunLoopFrame();
     sound.Play();
     EXPECT_TRUE(sound.IsPlaying());
-    Frame();
-    const std::vector<int16_t> left = Left(1);
+    RunLoopFrame();
+    const std::vector<int16_t> left = LeftOfStreamFrame(1);
     EXPECT_EQ(left[0], 4000);
     EXPECT_EQ(left[199], 4000);
     EXPECT_EQ(left[200], 0);
@@ -129,18 +112,18 @@ TEST_F(SoundTest, PlaysOfTheSameSoundOverlapOnVoicesOfTheirOwn) {
     Sound sound;
     ASSERT_TRUE(sound.Load(system, "Sounds\\long.wav")); // 4000 stream frames
     sound.Play();
-    Frame();
+    RunLoopFrame();
     sound.Play(); // the first still rings: a second voice
-    Frame();
+    RunLoopFrame();
     EXPECT_EQ(sound.Voices(), 2);
-    EXPECT_EQ(Left(0)[0], 4000);
-    EXPECT_EQ(Left(1)[0], 8000);
+    EXPECT_EQ(LeftOfStreamFrame(0)[0], 4000);
+    EXPECT_EQ(LeftOfStreamFrame(1)[0], 8000);
     for (int i = 0; i < 6; i++) {
         sound.Play();
     }
     EXPECT_EQ(sound.Voices(), SOUND_VOICES); // the rest took over the oldest plays
-    Frame();
-    EXPECT_EQ(Left(2)[0], 4000 * SOUND_VOICES);
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(2)[0], 4000 * SOUND_VOICES);
 }
 
 TEST_F(SoundTest, WithoutDuplicatesAPlayStartsTheSoundAgain) {
@@ -150,11 +133,11 @@ TEST_F(SoundTest, WithoutDuplicatesAPlayStartsTheSoundAgain) {
     ASSERT_TRUE(sound.Load(system, "Sounds\\long.wav"));
     subset::FailCall("DuplicateSoundBuffer", DSERR_UNSUPPORTED, -1);
     sound.Play();
-    Frame();
+    RunLoopFrame();
     sound.Play();
-    Frame();
+    RunLoopFrame();
     EXPECT_EQ(sound.Voices(), 1);
-    EXPECT_EQ(Left(1)[0], 4000);
+    EXPECT_EQ(LeftOfStreamFrame(1)[0], 4000);
     EXPECT_TRUE(sound.IsPlaying());
     EXPECT_TRUE(SoundLines().empty());
 }
@@ -172,21 +155,21 @@ TEST_F(SoundTest, ALoopGoesOnPausesInPlaceAndStopsBackAtTheStart) {
     sound.Loop();
     sound.Loop(); // already looping: nothing changes
     for (int i = 0; i < 3; i++) {
-        Frame();
+        RunLoopFrame();
     }
-    EXPECT_EQ(Left(2)[2000 - 2 * FRAME], 0); // round again
+    EXPECT_EQ(LeftOfStreamFrame(2)[2000 - 2 * FRAME], 0); // round again
     EXPECT_TRUE(sound.IsPlaying());
     sound.Pause();
-    Frame();
-    EXPECT_EQ(Left(3), std::vector<int16_t>(FRAME, 0));
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(3), std::vector<int16_t>(FRAME, 0));
     sound.Loop();
-    Frame();
-    EXPECT_EQ(Left(4)[0], (3 * FRAME - 2000) / 2); // where the pause left it
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(4)[0], (3 * FRAME - 2000) / 2); // where the pause left it
     sound.Stop();
     sound.Loop();
-    Frame();
-    EXPECT_EQ(Left(5)[0], 0);
-    EXPECT_EQ(Left(5)[2], 1);
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(5)[0], 0);
+    EXPECT_EQ(LeftOfStreamFrame(5)[2], 1);
 }
 
 TEST_F(SoundTest, VolumeScalesEveryVoiceNowAndLater) {
@@ -198,12 +181,12 @@ TEST_F(SoundTest, VolumeScalesEveryVoiceNowAndLater) {
     EXPECT_EQ(sound.Volume(), -602);
     sound.Play();
     sound.Play();
-    Frame();
-    EXPECT_EQ(Left(0)[0], 2 * 2000);
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(0)[0], 2 * 2000);
     sound.SetVolume(DSBVOLUME_MIN - 500); // clamped to silence
     EXPECT_EQ(sound.Volume(), DSBVOLUME_MIN);
-    Frame();
-    EXPECT_EQ(Left(1)[0], 0);
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(1)[0], 0);
 }
 
 TEST_F(SoundTest, ALostBufferIsRestoredFilledAgainAndPlayed) {
@@ -214,9 +197,9 @@ TEST_F(SoundTest, ALostBufferIsRestoredFilledAgainAndPlayed) {
     subset::FailCall("Play", DSERR_BUFFERLOST, 1);
     const int restores = subset::CallCount("dsound!Restore");
     sound.Play();
-    Frame();
+    RunLoopFrame();
     EXPECT_EQ(subset::CallCount("dsound!Restore"), restores + 1);
-    EXPECT_EQ(Left(0)[0], 4000);
+    EXPECT_EQ(LeftOfStreamFrame(0)[0], 4000);
     EXPECT_TRUE(SoundLines().empty());
 }
 
@@ -233,7 +216,7 @@ TEST_F(SoundTest, StoppingTheSystemReleasesItsSoundsBeforeTheDevice) {
     EXPECT_FALSE(sound.IsLoaded());
     EXPECT_FALSE(system.IsOn());
     sound.Play(); // harmless
-    Frame();
+    RunLoopFrame();
     EXPECT_TRUE(headless::AudioPlayed().empty()); // no device, no stream
 }
 
@@ -295,7 +278,7 @@ TEST_F(SoundTest, EachFailureWritesOneLineAndTheRestPlaysOnOrStaysSilent) {
         sound.Pause();
         sound.Stop();
         EXPECT_FALSE(sound.IsPlaying());
-        Frame();
+        RunLoopFrame();
         const std::vector<std::string> lines = SoundLines();
         ASSERT_EQ(lines.size(), 1u);
         EXPECT_THAT(lines[0], HasSubstr(c.line));
@@ -309,8 +292,8 @@ TEST_F(SoundTest, AnEmptySoundLoadsAndPlaysAsSilence) {
     Sound sound;
     EXPECT_FALSE(sound.Load(system, "Sounds\\empty.wav"));
     sound.Play();
-    Frame();
-    EXPECT_EQ(Left(0), std::vector<int16_t>(FRAME, 0));
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(0), std::vector<int16_t>(FRAME, 0));
     EXPECT_EQ(SoundLines().size(), 1u);
 }
 
@@ -322,11 +305,11 @@ TEST_F(SoundTest, AFailingPlayIsWrittenOnceAndLaterPlaysStillWork) {
     subset::FailCall("Play", DSERR_GENERIC, 2);
     sound.Play();
     sound.Play();
-    Frame();
-    EXPECT_EQ(Left(0), std::vector<int16_t>(FRAME, 0));
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(0), std::vector<int16_t>(FRAME, 0));
     sound.Play();
-    Frame();
-    EXPECT_EQ(Left(1)[0], 4000);
+    RunLoopFrame();
+    EXPECT_EQ(LeftOfStreamFrame(1)[0], 4000);
     ASSERT_EQ(SoundLines().size(), 1u);
     EXPECT_EQ(SoundLines()[0],
               "Sound: IDirectSoundBuffer::Play: DSERR_GENERIC (the sound driver failed); a sound "
