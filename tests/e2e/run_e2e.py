@@ -147,6 +147,16 @@ def save_window(dump, reading, window, dx, dy, path):
     screen.write_png(path, screen.rgb_from_565(crop))
 
 
+def escape_quits(display, game, window=None):
+    """Escape (to the window, when given) ends the game with exit code 0."""
+    if window:
+        display.focus(window)
+    display.tap("Escape")
+    code = game.wait(20)
+    check(code == 0, "exit code %d after Escape, expected 0" % code)
+    say("  Escape ended the game with exit code 0")
+
+
 def check_title(display, window, title, out, name, attempts=5):
     # A window that is still being placed, or caught mid-copy, gets a few more looks, each
     # with its geometry read again.
@@ -305,10 +315,7 @@ def scenario_wine16(args, wine):
         check(left_x < right_x, "Left arrow: the hero went from %s to %s" % (right_x, left_x))
         say("  arrow keys reached the game: hero %s -> %s -> %s" % (start_x, right_x, left_x))
 
-        display.tap("Escape")
-        code = game.wait(20)
-        check(code == 0, "exit code %d after Escape, expected 0" % code)
-        say("  Escape ended the game with exit code 0")
+        escape_quits(display, game)
     finally:
         if game:
             game.stop()
@@ -373,11 +380,7 @@ def scenario_sdl(args, _wine):
         check(game.poll() is None, "the game ended on its own (code %s)" % game.poll())
         check_start_lines(os.path.join(run_dir, "debug.txt"))
         check_title(display, window, title, args.out, "sdl-title")
-        display.focus(window)
-        display.tap("Escape")
-        code = game.wait(20)
-        check(code == 0, "exit code %d after Escape, expected 0" % code)
-        say("  Escape ended the game with exit code 0")
+        escape_quits(display, game, window)
     finally:
         if game:
             game.stop()
@@ -570,11 +573,7 @@ def scenario_sdl_resize(args, _wine):
                        threshold)
         title_still_showing(trace)
         check(game.poll() is None, "the game ended on its own (code %s)" % game.poll())
-        display.focus(window_now(display, {"id": window["id"]}) or window)
-        display.tap("Escape")
-        code = game.wait(20)
-        check(code == 0, "exit code %d after Escape, expected 0" % code)
-        say("  Escape ended the game with exit code 0")
+        escape_quits(display, game, window_now(display, {"id": window["id"]}) or window)
     finally:
         if game:
             game.stop()
@@ -615,10 +614,7 @@ def scenario_sdl_fullscreen(args, _wine):
         before = (last_trace(trace) or {}).get("frame", 0)
         time.sleep(0.5)
         check((last_trace(trace) or {}).get("frame", 0) > before, "the game stopped running")
-        display.focus(window)
-        display.tap("Escape")
-        code = game.wait(20)
-        check(code == 0, "exit code %d after Escape, expected 0" % code)
+        escape_quits(display, game, window)
         with open(os.path.join(run_dir, "recording.script")) as stream:
             recorded = [line.split() for line in stream if not line.startswith("#")]
         keys = {int(parts[2]) for parts in recorded if len(parts) == 3 and parts[1] in ("down", "up")}
