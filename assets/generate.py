@@ -16,6 +16,8 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+from tables import read_table  # noqa: E402
+
 import numpy as np  # noqa: E402
 from PIL import Image, ImageDraw, ImageFont  # noqa: E402
 
@@ -41,15 +43,7 @@ def draw_all():
 
 
 def read_manifest(path):
-    rows = []
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if not line or line.startswith("#"):
-                continue
-            name, w, h = line.split("\t")
-            rows.append((name, int(w), int(h)))
-    return rows
+    return read_table(path, str, int, int)
 
 
 def check(pictures, manifest):

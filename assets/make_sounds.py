@@ -17,6 +17,8 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+from tables import read_table  # noqa: E402
+
 from soundlib import effects, measure, music, synth  # noqa: E402
 from soundlib.wavio import RATE, write_wav  # noqa: E402
 
@@ -51,15 +53,7 @@ def make_all():
 
 
 def read_manifest(path):
-    rows = []
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if not line or line.startswith("#"):
-                continue
-            name, seconds, mode, purpose = line.split("\t")
-            rows.append((name, float(seconds), mode, purpose))
-    return rows
+    return read_table(path, str, float, str, str)
 
 
 def check(sounds, manifest):

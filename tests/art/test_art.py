@@ -62,14 +62,7 @@ def read_tif(path):
 
 
 def manifest():
-    rows = []
-    with open(ARGS.manifest, encoding="utf-8") as f:
-        for line in f:
-            line = line.rstrip("\n")
-            if line and not line.startswith("#"):
-                name, w, h = line.split("\t")
-                rows.append((name, int(w), int(h)))
-    return rows
+    return read_table(ARGS.manifest, str, int, int)
 
 
 class Cache:
@@ -390,4 +383,8 @@ if __name__ == "__main__":
     ap.add_argument("--manifest", required=True)
     ap.add_argument("--generator", required=True)
     ARGS, rest = ap.parse_known_args()
+    # The manifests are read as the generators read them.
+    sys.path.insert(0, os.path.dirname(ARGS.generator))
+    from tables import read_table  # noqa: E402
+
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
