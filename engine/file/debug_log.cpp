@@ -10,13 +10,16 @@ const char* const LOG_FILE_NAME = "debug.txt";
 const char* const LOG_HEADER = "* Debugging Output *\n";
 const char* const LOG_MOVED = "The working directory cannot be written: the log is %s\n";
 const char* const LOG_OPEN_FAILED = "DEBUGGER ERROR: Unable to open debug log file.\n";
+
+// The global log's stream: a plain pointer, constant-initialised and never destroyed.
+std::FILE* globalLogStream = nullptr;
 } // namespace
 
 DebugLog debugLog TOLVO_INIT_ORDER(TOLVO_ORDER_DEBUG_LOG);
 
-DebugLog::DebugLog() : stream(nullptr) {
+DebugLog::DebugLog() : ownStream(nullptr) {
     Open(LOG_FILE_NAME);
-    if (stream) {
+    if (std::FILE* stream = Stream()) {
         std::fputs(LOG_HEADER, stream);
         std::fflush(stream); // like every message, on disk at once
     }
@@ -26,11 +29,20 @@ DebugLog::~DebugLog() {
     Close();
 }
 
+std::FILE*& DebugLog::Stream() const {
+    return this == &debugLog ? globalLogStream : ownStream;
+}
+
+bool DebugLog::IsOpen() const {
+    return Stream() != nullptr;
+}
+
 void DebugLog::Open(const char* name) {
     Close();
     // A working directory that cannot be written (an installed game started from /)
     // sends the log to the user's state folder; say where, so it can be found.
     std::string elsewhere;
+    std::FILE*& stream = Stream();
     stream = name ? OpenUserFile(name, "w+t", &elsewhere) : nullptr;
     if (!stream) {
         std::fputs(LOG_OPEN_FAILED, stdout);
@@ -45,6 +57,7 @@ void DebugLog::Open(const char* name) {
 }
 
 void DebugLog::Write(const char* message, const char* detail) {
+    std::FILE* stream = Stream();
     if (!stream) {
         return;
     }
@@ -53,6 +66,7 @@ void DebugLog::Write(const char* message, const char* detail) {
 }
 
 void DebugLog::Close() {
+    std::FILE*& stream = Stream();
     if (stream) {
         std::fclose(stream);
         stream = nullptr;

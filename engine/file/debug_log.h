@@ -20,10 +20,17 @@ class DebugLog {
     // the process ends on a fatal path.
     void Write(const char* message, const char* detail = "");
     void Close();
-    bool IsOpen() const { return stream != nullptr; }
+    bool IsOpen() const;
 
   private:
-    std::FILE* stream;
+    // The open stream, or null. The global log keeps it outside the object, in a plain
+    // pointer that is never destroyed: that log is destroyed before the other globals
+    // and constructed after them, and a message one of them writes before or after
+    // must find it closed. (A null stored into the object by its destructor would be
+    // dropped by the optimiser, the object's lifetime having ended.) Any other log
+    // keeps it in ownStream.
+    std::FILE*& Stream() const;
+    mutable std::FILE* ownStream;
 };
 
 // The one log. It is constructed after every other global and so destroyed first.
