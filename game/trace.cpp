@@ -2,9 +2,14 @@
 
 #include "game/shell.h"
 
+#include "engine/platform/requested_files.h"
+
+#include <cerrno>
 #include <cstdarg>
 
 namespace {
+
+const char* const SETTING = "TOLVO_TRACE";
 
 void Append(std::string& line, const char* format, ...) {
     char buffer[128];
@@ -45,13 +50,22 @@ Trace::~Trace() {
 
 bool Trace::Open(const char* path) {
     Close();
+    errno = 0;
     file = std::fopen(path, "w");
-    return file != nullptr;
+    if (file == nullptr) {
+        ReportNotWritten(SETTING, CannotText("create", path, errno), "no trace is written");
+        return false;
+    }
+    this->path = path;
+    return true;
 }
 
 void Trace::Close() {
     if (file != nullptr) {
-        std::fclose(file);
+        errno = 0;
+        if (std::fclose(file) != 0) {
+            ReportNotWritten(SETTING, CannotText("write", path, errno), "the trace is incomplete");
+        }
         file = nullptr;
     }
 }
@@ -60,10 +74,15 @@ void Trace::WriteFrame(int32_t frame, const char* screen) {
     if (file == nullptr) {
         return;
     }
-    const std::string line = FormatFrame(frame, screen);
-    std::fputs(line.c_str(), file);
-    std::fputc('\n', file);
-    std::fflush(file); // a run that ends abruptly still leaves every finished frame
+    const std::string line = FormatFrame(frame, screen) + "\n";
+    // Flushed at once: a run that ends abruptly still leaves every finished frame. A
+    // trace that cannot be written is said once and stopped; the frames before stay.
+    errno = 0;
+    if (std::fputs(line.c_str(), file) < 0 || std::fflush(file) != 0) {
+        ReportNotWritten(SETTING, CannotText("write", path, errno), "trace stopped");
+        std::fclose(file);
+        file = nullptr;
+    }
 }
 
 std::string Trace::FormatFrame(int32_t frame, const char* screen) {

@@ -14,7 +14,8 @@ class Trace {
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
-    // Creates or empties the file; false when it cannot be written.
+    // Creates or empties the file; false, said on standard error, when it cannot. Every
+    // failure to write it later is said there too, once, and ends the trace.
     bool Open(const char* path);
     void Close();
     // Writes one line for this frame when a file is open.
@@ -25,6 +26,7 @@ class Trace {
 
   private:
     std::FILE* file = nullptr;
+    std::string path;
 };
 
 #endif

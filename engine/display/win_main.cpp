@@ -1,6 +1,8 @@
 // The process entry and the only loop: one message or one frame per pass.
 #include "engine/display/windows_dx.h"
 
+#include "engine/platform/requested_files.h"
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     Tolvo.SetInstance(instance, showCommand);
     initialize();
@@ -21,5 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         }
     }
     Tolvo.CleanUp();
-    return int(message.wParam);
+    // A file the user asked for (a trace, a recording) that could not be written turns
+    // a good end into EXIT_NOT_WRITTEN.
+    return ExitCodeAfterWrites(int(message.wParam));
 }

@@ -9,6 +9,18 @@
 #include <string>
 #include <vector>
 
+// How the game is run, beyond its script.
+struct RunSettings {
+    bool record = false;       // TOLVO_RECORD=recording.script
+    int captureEvery = 0;      // > 0: TOLVO_CAPTURE=frames every that many frames
+    bool audioCapture = false; // TOLVO_AUDIO_CAPTURE=sound.wav
+    // Names in the run's folder made links to these paths before the game starts (a
+    // file to write pointed at /dev/full).
+    std::map<std::string, std::string> links;
+    // > 0: no file the game writes may grow past this many bytes (a nearly full disk).
+    long fileSizeLimit = 0;
+};
+
 struct GameRun {
     int exitCode = -1;
     std::string errors;                        // standard error
@@ -19,6 +31,17 @@ struct GameRun {
     // Plays `script` (a file); `record` writes the input as a script, `captureEvery` > 0
     // captures every that many frames.
     static GameRun Play(const std::string& script, bool record = false, int captureEvery = 0);
+    static GameRun Play(const std::string& script, const RunSettings& settings);
+};
+
+// A temporary script file holding `text`, removed with the object.
+class ScriptFile {
+  public:
+    explicit ScriptFile(const std::string& text);
+    ~ScriptFile();
+    ScriptFile(const ScriptFile&) = delete;
+    ScriptFile& operator=(const ScriptFile&) = delete;
+    std::string path;
 };
 
 std::string ReadFile(const std::string& path);

@@ -5,31 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <unistd.h>
-
 namespace {
-
-// Writes `text` to a temporary script file that removes itself.
-class ScriptFile {
-  public:
-    explicit ScriptFile(const std::string& text) {
-        char pathTemplate[] = "/tmp/muffins-recording-XXXXXX";
-        int handle = mkstemp(pathTemplate);
-        if (handle >= 0) {
-            close(handle);
-            path = pathTemplate;
-            std::ofstream(path, std::ios::binary) << text;
-        }
-    }
-    ~ScriptFile() {
-        if (!path.empty()) {
-            std::remove(path.c_str());
-        }
-    }
-    std::string path;
-};
 
 TEST(Recording, ReplayOfTheDemoGivesTheSameTraceAndFrames) {
     GameRun played = GameRun::Play(DEMO_SCRIPT, true, 300);

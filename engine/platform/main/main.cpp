@@ -3,6 +3,7 @@
 // Windows would.
 #include "engine/platform/platform.h"
 
+#include "engine/platform/requested_files.h"
 #include "engine/platform/subset/controls.h"
 #include "engine/platform/subset/settings.h"
 
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
     static char module;
     int result =
         WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, &commandLine[0], SW_SHOWNORMAL);
-    host->stop();
+    host->stop(); // closes the recording and the captures: their last words count too
+    result = ExitCodeAfterWrites(result);
 #if TOLVO_HOST_WEB
     // In a browser this main() returned to the page at its first sleep (Asyncify), so the
     // page learns the status only from exit(), which also flushes and closes every file.

@@ -1,11 +1,13 @@
 #include "engine/platform/subset/capture.h"
 
+#include "engine/platform/requested_files.h"
 #include "engine/platform/subset/controls.h"
 #include "engine/platform/subset/desktop.h"
 #include "engine/platform/subset/screen.h"
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -35,7 +37,8 @@ void CaptureFrame(const Frame& frame) {
                   frame.shown.right - frame.shown.left, frame.shown.bottom - frame.shown.top,
                   frame.masks, &error)) {
         // One complaint, then capture stops: a full disk should not flood the terminal.
-        std::fprintf(stderr, "capture: %s; capture stopped\n", error.c_str());
+        // The frames written before stay.
+        ReportNotWritten("TOLVO_CAPTURE", error, "capture stopped");
         capture.folder.clear();
         ListenToFrames(nullptr);
     }
@@ -69,7 +72,8 @@ bool CaptureFrames(const std::string& folder, int every) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder, error)) {
-        std::fprintf(stderr, "capture: cannot create folder %s\n", folder.c_str());
+        ReportNotWritten("TOLVO_CAPTURE", CannotText("create folder", folder, error.value()),
+                         "no frames are captured");
         return false;
     }
     capture.folder = folder;
@@ -97,9 +101,10 @@ bool WritePng(const std::string& path, const uint16_t* pixels, int stride, int w
     // Allocated before setjmp, so a longjmp back leaves it to its destructor.
     std::vector<png_byte> row(static_cast<size_t>(width) * 3);
     const std::vector<png_byte>& wide = WideColours(masks);
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
-        *error = "cannot create " + path;
+        *error = CannotText("create", path, errno);
         return false;
     }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -111,10 +116,13 @@ bool WritePng(const std::string& path, const uint16_t* pixels, int stride, int w
         return false;
     }
     // libpng reports errors by longjmp; nothing below owns anything that needs unwinding.
+    // A picture cut short is of no use to anyone: it is removed.
     if (setjmp(png_jmpbuf(png))) {
+        const int reason = errno;
         png_destroy_write_struct(&png, &info);
         std::fclose(file);
-        *error = "cannot write " + path;
+        std::remove(path.c_str());
+        *error = CannotText("write", path, reason);
         return false;
     }
     png_init_io(png, file);
@@ -135,11 +143,15 @@ bool WritePng(const std::string& path, const uint16_t* pixels, int stride, int w
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    bool closed = std::fclose(file) == 0;
-    if (!closed) {
-        *error = "cannot write " + path;
+    errno = 0;
+    const bool written = std::fflush(file) == 0 && !std::ferror(file);
+    const int reason = errno;
+    if (std::fclose(file) != 0 || !written) {
+        std::remove(path.c_str());
+        *error = CannotText("write", path, written ? errno : reason);
+        return false;
     }
-    return closed;
+    return true;
 }
 
 } // namespace subset

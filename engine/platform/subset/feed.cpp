@@ -1,5 +1,8 @@
 #include "engine/platform/subset/feed.h"
 
+#include "engine/platform/requested_files.h"
+
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -13,6 +16,7 @@ struct Feed {
     int frameLimit = 0;
     bool limitClosed = false;
     std::FILE* record = nullptr;
+    std::string recordPath;
     int frames = 0;
 };
 
@@ -21,11 +25,30 @@ Feed& State() {
     return feed;
 }
 
+const char* const RECORD = "TOLVO_RECORD";
+
 void CloseRecord() {
     Feed& feed = State();
     if (feed.record) {
+        errno = 0;
+        if (std::fclose(feed.record) != 0) {
+            ReportNotWritten(RECORD, CannotText("write", feed.recordPath, errno),
+                             "the recording is incomplete");
+        }
+        feed.record = nullptr;
+    }
+}
+
+// Flushed line by line: the game may end the process without returning. A recording
+// that cannot be written is said once and stopped; what is on disk stays.
+void WriteRecord(const std::string& line) {
+    Feed& feed = State();
+    errno = 0;
+    if (std::fputs(line.c_str(), feed.record) < 0 || std::fflush(feed.record) != 0) {
+        const int error = errno;
         std::fclose(feed.record);
         feed.record = nullptr;
+        ReportNotWritten(RECORD, CannotText("write", feed.recordPath, error), "recording stopped");
     }
 }
 
@@ -73,15 +96,17 @@ bool RecordTo(const std::string& path) {
     if (path.empty()) {
         return true;
     }
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "w");
     if (!file) {
-        std::fprintf(stderr, "TOLVO_RECORD: cannot create %s\n", path.c_str());
+        ReportNotWritten(RECORD, CannotText("create", path, errno), "nothing is recorded");
         return false;
     }
-    std::fputs("# Input recorded by Tolvo: FRAME down|up VK, FRAME char CODE, FRAME close\n", file);
-    std::fflush(file);
-    State().record = file;
-    return true;
+    Feed& feed = State();
+    feed.record = file;
+    feed.recordPath = path;
+    WriteRecord("# Input recorded by Tolvo: FRAME down|up VK, FRAME char CODE, FRAME close\n");
+    return feed.record != nullptr;
 }
 
 void RecordEvent(ScriptEventKind kind, int value) {
@@ -93,9 +118,7 @@ void RecordEvent(ScriptEventKind kind, int value) {
     event.frame = feed.frames + 1;
     event.kind = kind;
     event.value = value;
-    // Flushed line by line: the game may end the process without returning.
-    std::fprintf(feed.record, "%s\n", FormatScriptEvent(event).c_str());
-    std::fflush(feed.record);
+    WriteRecord(FormatScriptEvent(event) + "\n");
 }
 
 std::vector<ScriptEvent> TakeDueEvents(bool* closeForLimit) {

@@ -1,10 +1,14 @@
 #include "engine/platform/hosts/headless/wave_capture.h"
 
+#include "engine/platform/requested_files.h"
+
+#include <cerrno>
 #include <vector>
 
 namespace headless {
 namespace {
 
+const char* const SETTING = "TOLVO_AUDIO_CAPTURE";
 const uint32_t HEADER_BYTES = 44;
 // RIFF sizes are 32 bits: the data chunk ends before 4 GiB, header included.
 const uint32_t DATA_LIMIT = 0xFFFFFFFFu - HEADER_BYTES;
@@ -31,10 +35,12 @@ bool WaveCapture::Open(const std::string& newPath, int samplesPerSecond, int new
     rate = samplesPerSecond;
     channels = newChannels;
     dataBytes = 0;
+    errno = 0;
     file = std::fopen(path.c_str(), "wb");
     if (!file || !WriteHeader()) {
-        std::fprintf(stderr, "TOLVO_AUDIO_CAPTURE: cannot create %s\n", path.c_str());
-        Close();
+        ReportNotWritten(SETTING, CannotText(file ? "write" : "create", path, errno),
+                         "no sound is captured");
+        Abandon();
         return false;
     }
     return true;
@@ -58,19 +64,31 @@ void WaveCapture::Write(const int16_t* samples, int frames) {
     for (size_t i = 0; i < count; i++) {
         Put16(&bytes[i * 2], static_cast<uint16_t>(samples[i]));
     }
+    errno = 0;
     bool written = std::fseek(file, 0, SEEK_END) == 0 &&
                    std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     dataBytes += static_cast<uint32_t>(bytes.size());
-    if (!written || !WriteHeader()) {
-        std::fprintf(stderr, "TOLVO_AUDIO_CAPTURE: cannot write %s; capture stopped\n",
-                     path.c_str());
-        Close();
+    if (!written || !WriteHeader() || std::fflush(file) != 0) {
+        // What was written before stays, its header counting only that.
+        ReportNotWritten(SETTING, CannotText("write", path, errno), "capture stopped");
+        Abandon();
     }
 }
 
 void WaveCapture::Close() {
     if (file) {
-        std::fclose(file);
+        errno = 0;
+        if (std::fclose(file) != 0) {
+            ReportNotWritten(SETTING, CannotText("write", path, errno),
+                             "the capture is incomplete");
+        }
+        file = nullptr;
+    }
+}
+
+void WaveCapture::Abandon() {
+    if (file) {
+        std::fclose(file); // its failure was said already
         file = nullptr;
     }
 }

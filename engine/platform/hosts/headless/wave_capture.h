@@ -26,6 +26,8 @@ class WaveCapture {
 
   private:
     bool WriteHeader();
+    // Closes a file whose failure was already reported.
+    void Abandon();
 
     std::FILE* file = nullptr;
     std::string path;
