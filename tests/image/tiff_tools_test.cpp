@@ -44,9 +44,10 @@ int RunTool(const std::string& arguments) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string RunOutput(const std::string& arguments) {
+// The tool's standard output; run inside wrapper when given.
+std::string RunOutput(const std::string& arguments, const std::string& wrapper = "") {
     std::string output;
-    std::FILE* p = popen((std::string(TOLVO_TIF_PROGRAM) + " " + arguments).c_str(), "r");
+    std::FILE* p = popen((wrapper + TOLVO_TIF_PROGRAM + " " + arguments).c_str(), "r");
     if (!p) {
         return output;
     }
@@ -159,6 +160,28 @@ TEST_F(ToolPictures, TifAndPamNamesAreResolvedAlike) {
     ASSERT_EQ(RunTool("frompam '" + lower + "\\OUT.PAM' '" + lower + "\\back.tif'"), 0);
     EXPECT_FALSE(ReadBytes(upper + "/back.tif").empty());
     EXPECT_EQ(RunTool("info '" + lower + "\\PICTURE.tif' >/dev/null"), 0);
+}
+
+// A PAM that cannot be written is named with the reason, exit 3, and no part of it stays:
+// on /dev/full (small enough to fail only at the flush, or at the write) and on a nearly
+// full tmpfs in a user namespace, where one can be made, which keeps the file it held.
+TEST_F(ToolPictures, TopamSaysWhyItCannotWrite) {
+    const std::string small = TestFile("-small");
+    const std::string mount = "unshare -rm sh -c 'mount -t tmpfs -o size=64k none " + small;
+    const bool mounts = std::system(("mkdir -p " + small + " && " + mount + "' 2>&-").c_str()) == 0;
+    const std::string rows[][4] = {{"", "rgb_pillow.tif", "/dev/full", ""},
+                                   {"", "rgb_wide_mm.tif", "/dev/full", ""},
+                                   {mount + " && head -c 32768 /dev/zero >" + small +
+                                        "/kept && \"$0\" \"$@\"; s=$?; ls " + small + "; exit $s' ",
+                                    "rgb_wide_mm.tif", small + "/out.pam", "kept\n"}};
+    for (const auto& [wrapper, in, out, after] : rows) {
+        if (wrapper.empty() || mounts) {
+            EXPECT_EQ(RunOutput("topam " + FOLDER + in + " " + out + " 2>&1; echo $?", wrapper),
+                      "tolvo-tif: cannot write " + out + ": No space left on device\n" + after +
+                          "3\n");
+        }
+    }
+    EXPECT_TRUE(std::ifstream("/dev/full").good()); // a device is never removed
 }
 
 TEST(TolvoTif, RefusesWhatItCannotDo) {

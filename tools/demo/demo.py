@@ -7,10 +7,15 @@ key moments (ImageMagick). The key moments are found in the game's trace, so the
 right when the script or the game's timing changes. With --screenshots, the key moments
 are also written full size under their own names (the pictures in docs/screenshots).
 
+A picture that cannot be written (a full disk, a folder that cannot be written) is named
+with the reason on standard error, any part of it is removed, and the exit status is 3;
+what was written before it stays.
+
 Usage: demo.py --build BUILD [--out DIR] [--every K] [--screenshots DIR] [--keep-frames]
 """
 
 import argparse
+import contextlib
 import json
 import os
 import shutil
@@ -28,6 +33,7 @@ MUFFIN_MELTING = 100
 
 GIF_WIDTH = 600  # two thirds of the view: readable, and a few megabytes for the whole demo
 TILE = "450x250"  # contact-sheet tiles, half the view
+WRITE_FAILED = 3  # the exit status when a file asked for was not written, as the game's
 
 
 def run_game(build, out, every):
@@ -49,7 +55,8 @@ def run_game(build, out, every):
         sys.exit("demo: cannot play %s: %s" % (program, error))
     if result.returncode != 0:
         sys.stderr.write(result.stderr)
-        sys.exit("demo: the game exited with status %d" % result.returncode)
+        sys.stderr.write("demo: the game exited with status %d\n" % result.returncode)
+        sys.exit(WRITE_FAILED if result.returncode == WRITE_FAILED else 1)
     if "[message box]" in result.stderr:
         # A missing picture shows a message box; the demo would be drawn with holes.
         sys.stderr.write(result.stderr)
@@ -108,12 +115,35 @@ def captured(frames, frame, every):
     return os.path.join(frames, "frame-%06d.png" % number)
 
 
-def magick(arguments):
-    result = subprocess.run(arguments, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            text=True)
+def magick(arguments, path):
+    """Runs ImageMagick with its picture on standard output, then writes that to path."""
+    form = os.path.splitext(path)[1][1:]
+    result = subprocess.run(arguments + [form + ":-"], stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE)
     if result.returncode != 0:
-        sys.stderr.write(result.stderr)
+        sys.stderr.write(result.stderr.decode(errors="replace"))
         sys.exit("demo: %s failed" % arguments[0])
+    written = None
+    try:
+        with open(path, "wb") as written:
+            written.write(result.stdout)
+    except OSError as error:
+        if written and os.path.isfile(path):  # cut short; never a device such as /dev/full
+            with contextlib.suppress(OSError):
+                os.remove(path)
+        cannot_write(path, error)
+
+
+def cannot_write(path, error):
+    sys.stderr.write("demo: cannot write %s: %s\n" % (path, error.strerror or error))
+    sys.exit(WRITE_FAILED)
+
+
+def make_folder(path):
+    try:
+        os.makedirs(path, exist_ok=True)
+    except OSError as error:
+        cannot_write(path, error)
 
 
 def make_gif(trace, frames, every, path):
@@ -130,8 +160,8 @@ def make_gif(trace, frames, every, path):
                  "-delay", str(delay)]
     arguments += [os.path.join(frames, "frame-%06d.png" % n) for n in moving[:-1]]
     arguments += ["-delay", "200", os.path.join(frames, "frame-%06d.png" % moving[-1])]
-    arguments += ["-resize", "%dx" % GIF_WIDTH, "-loop", "0", "-layers", "Optimize", path]
-    magick(arguments)
+    arguments += ["-resize", "%dx" % GIF_WIDTH, "-loop", "0", "-layers", "Optimize"]
+    magick(arguments, path)
 
 
 def make_sheet(moments, frames, every, path):
@@ -139,16 +169,16 @@ def make_sheet(moments, frames, every, path):
                  "-fill", "white"]
     for _, caption, frame in moments:
         arguments += ["-label", caption, captured(frames, frame, every)]
-    arguments += ["-tile", "3x", "-geometry", TILE + "+6+6", path]
-    magick(arguments)
+    arguments += ["-tile", "3x", "-geometry", TILE + "+6+6"]
+    magick(arguments, path)
 
 
 def write_screenshots(moments, frames, every, folder):
-    os.makedirs(folder, exist_ok=True)
+    make_folder(folder)
     for name, _, frame in moments:
         # Recompressed at the highest level: these are kept in the repository.
         magick(["convert", captured(frames, frame, every), "-strip", "-define",
-                "png:compression-level=9", os.path.join(folder, name + ".png")])
+                "png:compression-level=9"], os.path.join(folder, name + ".png"))
 
 
 def main():
@@ -160,7 +190,7 @@ def main():
     parser.add_argument("--keep-frames", action="store_true", help="keep the captured frames")
     args = parser.parse_args()
     out = os.path.abspath(args.out or os.path.join(args.build, "demo"))
-    os.makedirs(out, exist_ok=True)
+    make_folder(out)
     every = max(1, args.every)
 
     trace = run_game(args.build, out, every)

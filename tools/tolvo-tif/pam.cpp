@@ -2,9 +2,11 @@
 
 #include "engine/platform/file_names.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,13 +100,34 @@ bool ReadPam(const char* path, Pam& pam, std::string& error) {
     return true;
 }
 
-bool WritePam(const char* path, const Pam& pam) {
+bool WritePam(const char* path, const Pam& pam, std::string& error) {
     std::FILE* f = OpenHostFile(path, "wb");
     if (!f) {
+        error = std::strerror(errno);
         return false;
     }
-    std::fprintf(f, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH %d\nMAXVAL 255\nTUPLTYPE %s\nENDHDR\n",
-                 pam.width, pam.height, pam.depth, pam.tupleType.c_str());
-    bool ok = std::fwrite(pam.samples.data(), 1, pam.samples.size(), f) == pam.samples.size();
-    return std::fclose(f) == 0 && ok;
+    // Every write, the flush and the close are checked, so a full disk is not missed; the
+    // first failure's errno is the reason.
+    errno = 0;
+    bool ok =
+        std::fprintf(f, "P7\nWIDTH %d\nHEIGHT %d\nDEPTH %d\nMAXVAL 255\nTUPLTYPE %s\nENDHDR\n",
+                     pam.width, pam.height, pam.depth, pam.tupleType.c_str()) > 0 &&
+        std::fwrite(pam.samples.data(), 1, pam.samples.size(), f) == pam.samples.size() &&
+        std::fflush(f) == 0;
+    int reason = errno;
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        reason = errno;
+    }
+    if (ok) {
+        return true;
+    }
+    error = std::strerror(reason ? reason : EIO);
+    // A PAM cut short is of no use: remove it, but only a regular file (never /dev/full).
+    const std::string name = ResolveFileName(path);
+    struct stat status;
+    if (stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+        std::remove(name.c_str());
+    }
+    return false;
 }

@@ -18,7 +18,8 @@ struct Pam {
 // Reads a PAM with one byte per sample (maxval up to 255). On failure returns false
 // and says why in error.
 bool ReadPam(const char* path, Pam& pam, std::string& error);
-// Writes pam with maxval 255.
-bool WritePam(const char* path, const Pam& pam);
+// Writes pam with maxval 255. On failure returns false, says why in error (the system's
+// reason, such as "No space left on device") and removes a file left cut short.
+bool WritePam(const char* path, const Pam& pam, std::string& error);
 
 #endif

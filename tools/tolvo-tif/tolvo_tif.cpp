@@ -2,6 +2,7 @@
 //   tolvo-tif info FILE.tif          header, directory and the fields the reader uses
 //   tolvo-tif topam IN.tif OUT.pam   load (no 16-bit conversion) and write RGB or RGB_ALPHA
 //   tolvo-tif frompam IN.pam OUT.tif write an 8-bit RGB PAM with the writer
+// Exit status 3: OUT.pam could not be written (a file left cut short is removed).
 #include "engine/image/image.h"
 #include "engine/image/tiff.h"
 #include "engine/platform/file_names.h"
@@ -13,9 +14,14 @@
 
 namespace {
 
-const char* const USAGE = "usage: tolvo-tif info FILE.tif\n"
-                          "       tolvo-tif topam IN.tif OUT.pam\n"
-                          "       tolvo-tif frompam IN.pam OUT.tif\n";
+const char* const USAGE =
+    "usage: tolvo-tif info FILE.tif\n"
+    "       tolvo-tif topam IN.tif OUT.pam\n"
+    "       tolvo-tif frompam IN.pam OUT.tif\n"
+    "exit status 3: OUT.pam could not be written (a partial one is removed)\n";
+
+// The exit status when a file asked for could not be written, as the game's.
+const int WRITE_FAILED = 3;
 
 const char* TagName(unsigned tag) {
     switch (tag) {
@@ -179,9 +185,10 @@ int ToPam(const char* in, const char* out) {
             *o++ = image.alpha[i];
         }
     }
-    if (!WritePam(out, pam)) {
-        std::fprintf(stderr, "tolvo-tif: cannot write %s\n", out);
-        return 1;
+    std::string error;
+    if (!WritePam(out, pam, error)) {
+        std::fprintf(stderr, "tolvo-tif: cannot write %s: %s\n", out, error.c_str());
+        return WRITE_FAILED;
     }
     return 0;
 }
