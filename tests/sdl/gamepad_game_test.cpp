@@ -1,7 +1,7 @@
 // The game played with a gamepad on the SDL host (a virtual pad on SDL's dummy video
 // driver, in this process, through the engine's own WinMain) is recorded as keys, and the
 // recording replayed by the game program on the headless host gives the same game, frame
-// for frame.
+// for frame, while its sound device goes and comes back and its renderer resets.
 #include "virtual_pad.h"
 
 #include "engine/platform/hosts/sdl/sdl.h"
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -47,6 +48,49 @@ const Hold PLAN[] = {
 };
 const int LAST_FRAME = 2600 + 60 - 1; // Escape comes before frame 2660, which never runs
 
+// Devices going away and coming back while the pad plays, told by SDL's events as SDL
+// sends them (a removed device by its id: the one playing, or another), with whether a
+// sound device plays when each comes; the window shows the frame before each. Nothing of
+// the game may notice.
+const struct {
+    int frame;
+    Uint32 event, another;
+    bool playing;
+} DEVICES[] = {{1700, SDL_AUDIODEVICEREMOVED, 1, true},
+               {1720, SDL_AUDIODEVICEREMOVED, 0, true},
+               {1760, SDL_RENDER_DEVICE_RESET, 0, false},
+               {1800, SDL_RENDER_TARGETS_RESET, 0, false},
+               {1900, SDL_AUDIODEVICEADDED, 0, false}};
+
+// The sound device open and playing; 0 when none is.
+SDL_AudioDeviceID PlayingDevice() {
+    for (SDL_AudioDeviceID device = 1; device < 64; device++) {
+        if (SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_PLAYING) {
+            return device;
+        }
+    }
+    return 0;
+}
+
+// The game's window shows the frame presented last (the client area of the captured
+// screen), pixel for pixel.
+bool ShowsTheScreen() {
+    SDL_Window* window = SDL_GetWindowFromID(1); // the game's one window
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    std::vector<uint16_t> shown(static_cast<size_t>(width) * height);
+    SDL_RenderReadPixels(SDL_GetRenderer(window), nullptr, SDL_PIXELFORMAT_RGB565, shown.data(),
+                         width * 2);
+    POINT client = {0, 0};
+    ClientToScreen(subset::MainWindow(), &client);
+    bool same = width > 0;
+    for (int y = 0; y < height; y++) {
+        const uint16_t* row = &subset::ScreenPixels()[(client.y + y) * subset::ScreenWidth()];
+        same = same && std::equal(row + client.x, row + client.x + width, &shown[y * width]);
+    }
+    return same;
+}
+
 VirtualPad* pad = nullptr;
 
 // SDL reads the pad: its state for the frame about to run.
@@ -61,6 +105,18 @@ void PlayPlan(void*) {
             } else {
                 pressed[hold.button] = true;
             }
+        }
+    }
+    static int done = 0; // SDL reads the pad more than once a frame
+    for (const auto& device : DEVICES) {
+        if (device.frame == frame && done != frame) {
+            done = frame;
+            EXPECT_EQ(PlayingDevice() != 0, device.playing) << "frame " << frame;
+            EXPECT_TRUE(ShowsTheScreen()) << "frame " << frame;
+            SDL_Event event = {};
+            event.type = device.event;
+            event.adevice.which = PlayingDevice() + device.another;
+            SDL_PushEvent(&event);
         }
     }
     SDL_Joystick* joystick = pad ? pad->Joystick() : nullptr;
@@ -88,9 +144,11 @@ TEST(GamepadGame, ARecordingMadeWithAPadReplaysToTheSameGame) {
     ASSERT_NE(mkdtemp(made), nullptr);
     const std::string folder = made;
     ASSERT_EQ(symlink(MUFFINS_IMAGES, (folder + "/Images").c_str()), 0);
+    ASSERT_EQ(symlink(MUFFINS_SOUNDS, (folder + "/Sounds").c_str()), 0);
     ASSERT_EQ(chdir(folder.c_str()), 0);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "disk", 1); // writes what reaches the device to a file
+    setenv("SDL_DISKAUDIOFILE", (folder + "/audio.raw").c_str(), 1);
     // The dummy video driver gives no window the keyboard focus, and SDL holds back the
     // pads of an application without it.
     setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
@@ -112,12 +170,19 @@ TEST(GamepadGame, ARecordingMadeWithAPadReplaysToTheSameGame) {
         pad = &plugged;
         static char module;
         char commandLine[] = "";
+        testing::internal::CaptureStderr();
         exitCode =
             WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, commandLine, SW_SHOWNORMAL);
         pad = nullptr;
     }
     sdl::Stop(); // also closes the recording
     EXPECT_EQ(exitCode, 0);
+    // One line for the device that went away; the one opened again emptied its file (the
+    // disk driver's way), and the game's sounds reached it after.
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("sdl: the sound device went away"), std::string::npos) << said;
+    EXPECT_EQ(said.find("sdl: "), said.rfind("sdl: ")) << said;
+    EXPECT_NE(ReadFile(folder + "/audio.raw").find_first_not_of('\0'), std::string::npos);
 
     std::vector<std::string> trace = Lines(folder + "/trace.jsonl");
     ASSERT_EQ(static_cast<int>(trace.size()), LAST_FRAME);

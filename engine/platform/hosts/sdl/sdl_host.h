@@ -1,8 +1,9 @@
 // The SDL host's one object, its parts in sdl_host.cpp (start, time, message boxes),
 // sdl_window.cpp (the real window and presentation), sdl_input.cpp (events),
 // sdl_fullscreen.cpp (the player's full screen on F11 or Alt+Enter), sdl_gamepad.cpp
-// (game controllers) and sdl_audio.cpp (sound); sdl_view places the view in the window
-// and sdl_pacing shares the wait for a frame between the engine's pacing and vsync.
+// (game controllers) and sdl_audio.cpp (sound, and a sound device that goes and comes
+// back); sdl_view places the view in the window and sdl_pacing shares the wait for a
+// frame between the engine's pacing and vsync.
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_HOST_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_HOST_H
 
@@ -91,6 +92,16 @@ class SdlHost : public subset::Host {
     bool HandleGamepad(const SDL_Event& event);
     // Where the view goes in the window now, and the drawable's size.
     ViewPlace Place(int* drawableWidth, int* drawableHeight) const;
+    // The window's renderer and a texture of this size; false when there is none.
+    bool MakeRenderer(int width, int height);
+    // SDL_RENDER_TARGETS_RESET (the texture's pixels lost) or SDL_RENDER_DEVICE_RESET
+    // (everything the renderer made lost): rebuilt, and the kept frame shown again.
+    void RendererReset(bool device);
+    // The kept frame into the texture, when both are of one size.
+    void Refill();
+    // SDL_AUDIODEVICEADDED and SDL_AUDIODEVICEREMOVED.
+    void HandleAudioDevice(const SDL_AudioDeviceEvent& event);
+    bool OpenAudioDevice();
 
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
@@ -102,12 +113,22 @@ class SdlHost : public subset::Host {
     bool popup = false;
     int clientWidth = 0, clientHeight = 0;
     int textureWidth = 0, textureHeight = 0;
+    // The frame as last presented, the whole view (black where it has no pixels), kept
+    // for a texture that has to be filled again.
+    std::vector<uint16_t> kept;
+    int keptWidth = 0, keptHeight = 0;
     bool fullScreen = false; // the engine's own full-screen display mode
     int fullWidth = 0, fullHeight = 0;
-    // Sound (sdl_audio.cpp): the device, bytes of one sample frame, the queue's target.
+    // Sound (sdl_audio.cpp): the device, the stream's format, bytes of one sample frame,
+    // the queue's target.
     SDL_AudioDeviceID audioDevice = 0;
+    int audioRate = 0, audioChannels = 0;
     int audioFrameBytes = 4;
     int audioTarget = 0;
+    // The stream is open but its device went away: the mix goes on and is dropped, at the
+    // pace a device would take it, counted from this clock (milliseconds).
+    bool audioLost = false;
+    double audioClock = 0;
     // The player's desktop full screen (F11), and the window it gives back.
     bool desktopFull = false;
     bool windowKept = false;

@@ -1,5 +1,5 @@
 // The SDL host's events: keys, mouse, focus and closing become the user's input through
-// the subset's event sink.
+// the subset's event sink; sound devices and renderers that go away are the host's own.
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
 #include "engine/platform/subset/events.h"
@@ -143,6 +143,14 @@ void SdlHost::Handle(const SDL_Event& event) {
     }
     case SDL_WINDOWEVENT:
         HandleWindow(event.window);
+        break;
+    case SDL_AUDIODEVICEADDED:
+    case SDL_AUDIODEVICEREMOVED:
+        HandleAudioDevice(event.adevice);
+        break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+        RendererReset(event.type == SDL_RENDER_DEVICE_RESET);
         break;
     default:
         break;

@@ -1,7 +1,9 @@
 // The SDL host's real window: opened for the main window (or the whole screen in full
 // screen), showing each presented frame by uploading its 16-bit pixels to a streaming
 // texture of the same format, scaled by nearest neighbour to fit the window as it is
-// now (sdl_view.h), with vsync where the renderer offers it (sdl_pacing.h).
+// now (sdl_view.h), with vsync where the renderer offers it (sdl_pacing.h). The frame is
+// kept, so a renderer that resets (its device lost, or its textures' pixels) is rebuilt
+// and shows it again without the engine.
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
 #include <algorithm>
@@ -56,16 +58,22 @@ void SdlHost::Present(const subset::Frame& frame) {
     if (!renderer || !texture) {
         return;
     }
+    if (frame.width != keptWidth || frame.height != keptHeight) {
+        keptWidth = frame.width;
+        keptHeight = frame.height;
+        kept.assign(static_cast<size_t>(keptWidth) * keptHeight, 0);
+    }
     if (frame.width != textureWidth || frame.height != textureHeight) {
         Resize(frame.width, frame.height);
     }
     // Only the part of the view that lies on the desktop has pixels.
-    const RECT& shownPart = frame.shown;
-    SDL_Rect part = {shownPart.left, shownPart.top, shownPart.right - shownPart.left,
-                     shownPart.bottom - shownPart.top};
-    if (frame.pixels && part.w > 0 && part.h > 0) {
-        SDL_UpdateTexture(texture, &part, frame.pixels, frame.stride * 2);
+    const RECT& part = frame.shown;
+    const int partWidth = part.right - part.left;
+    for (int y = part.top; frame.pixels && partWidth > 0 && y < part.bottom; y++) {
+        const uint16_t* row = frame.pixels + static_cast<size_t>(y - part.top) * frame.stride;
+        std::copy(row, row + partWidth, &kept[static_cast<size_t>(y) * keptWidth + part.left]);
     }
+    Refill();
     Show();
 }
 
@@ -132,6 +140,13 @@ void SdlHost::Open() {
         SDL_RaiseWindow(window);
         SDL_SetWindowInputFocus(window);
     }
+    if (MakeRenderer(width, height)) {
+        SDL_RenderClear(renderer);
+        SDL_RenderPresent(renderer);
+    }
+}
+
+bool SdlHost::MakeRenderer(int width, int height) {
     // Vsync unless frames were asked to come unpaced; sdl_pacing.h keeps the engine's
     // pacing and vsync from both waiting for one frame.
     Uint32 vsync = settings.unpaced ? 0 : SDL_RENDERER_PRESENTVSYNC;
@@ -144,7 +159,7 @@ void SdlHost::Open() {
     }
     if (!renderer) {
         std::fprintf(stderr, "sdl: no renderer: %s\n", SDL_GetError());
-        return;
+        return false;
     }
     SDL_RendererInfo info;
     bool waits =
@@ -156,8 +171,32 @@ void SdlHost::Open() {
                  displayRefresh > 1 ? 1000.0 / displayRefresh : 0.0);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     Resize(width, height);
-    SDL_RenderClear(renderer);
-    SDL_RenderPresent(renderer);
+    return true;
+}
+
+// A renderer that lost its device is made again, with its texture; one that lost only
+// its textures' pixels has the frame put back. Either shows the last frame at once, as
+// the engine may not present another soon (it does not in the background).
+void SdlHost::RendererReset(bool device) {
+    if (!window) {
+        return;
+    }
+    if (device) {
+        if (texture) {
+            SDL_DestroyTexture(texture);
+            texture = nullptr;
+        }
+        if (renderer) {
+            SDL_DestroyRenderer(renderer);
+            renderer = nullptr;
+        }
+        MakeRenderer(textureWidth, textureHeight);
+    } else {
+        Refill();
+    }
+    if (renderer && texture) {
+        Show();
+    }
 }
 
 void SdlHost::Destroy() {
@@ -193,6 +232,13 @@ void SdlHost::Resize(int width, int height) {
     }
     // Nearest neighbour: scaled pixels stay crisp squares.
     SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
+    Refill(); // a window opened again shows the last frame, not whatever the texture held
+}
+
+void SdlHost::Refill() {
+    if (texture && keptWidth == textureWidth && keptHeight == textureHeight && !kept.empty()) {
+        SDL_UpdateTexture(texture, nullptr, kept.data(), keptWidth * 2);
+    }
 }
 
 ViewPlace SdlHost::Place(int* drawableWidth, int* drawableHeight) const {
