@@ -1,6 +1,7 @@
 #include "engine/file/debug_log.h"
 
 #include "engine/file/init_order.h"
+#include "engine/platform/diagnostics.h"
 #include "engine/platform/file_names.h"
 
 #include <string>
@@ -18,6 +19,10 @@ std::FILE* globalLogStream = nullptr;
 DebugLog debugLog TOLVO_INIT_ORDER(TOLVO_ORDER_DEBUG_LOG);
 
 DebugLog::DebugLog() : ownStream(nullptr) {
+    if (this == &debugLog) {
+        // The platform's lines (a host that lost a device) come here too.
+        SetDiagnosticWriter([](const char* line) { debugLog.Write(line); });
+    }
     Open(LOG_FILE_NAME);
     if (std::FILE* stream = Stream()) {
         std::fputs(LOG_HEADER, stream);

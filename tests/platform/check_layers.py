@@ -13,9 +13,10 @@ import sys
 INCLUDE = re.compile(r'^\s*#\s*include\s+"(engine/platform/[^"]+)"', re.M)
 # What a host may include of the subset: the seam, the event sink, the record of settings
 # it is started with, and the headers those include; and of the platform, the report of
-# requested files that could not be written (a host may write one, such as a capture).
+# requested files that could not be written (a host may write one, such as a capture) and
+# the diagnostic log.
 HOST_MAY_INCLUDE = {"subset/host.h", "subset/events.h", "subset/settings.h", "subset/windows.h",
-                    "subset/pixel_masks.h", "requested_files.h"}
+                    "subset/pixel_masks.h", "requested_files.h", "diagnostics.h"}
 
 
 def modules(root):

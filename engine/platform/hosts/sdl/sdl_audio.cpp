@@ -11,6 +11,8 @@
 // has no event for it).
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
+#include "engine/platform/diagnostics.h"
+
 #include <cstdio>
 
 namespace sdl {
@@ -91,8 +93,8 @@ void SdlHost::HandleAudioDevice(const SDL_AudioDeviceEvent& event) {
         return; // microphones are not ours
     }
     if (event.type == SDL_AUDIODEVICEREMOVED && audioDevice != 0 && event.which == audioDevice) {
-        std::fprintf(stderr, "sdl: the sound device went away; the game plays on without "
-                             "sound until one comes back\n");
+        WriteDiagnostic("SDL: The sound device went away; the game plays on without sound "
+                        "until one comes back.\n");
         SDL_CloseAudioDevice(audioDevice);
         audioDevice = 0;
         audioLost = true;
