@@ -1,11 +1,12 @@
 #!/bin/sh
-# Installs the Debian packages a build needs, quickly when all are present.
+# Installs the Debian packages a build needs, quickly when all are present. (The tests
+# need imagemagick for the demo tools.)
 # Usage: tools/deps.sh GROUP...   (groups: build test art play windows e2e bench fuzz web)
 # As root it runs apt-get; otherwise it prints the line to run.
 set -e
 
 pkgs_build="cmake g++ make pkg-config libsdl2-dev libpng-dev"
-pkgs_test="libgtest-dev libgmock-dev python3-pil libtiff-tools clang-format"
+pkgs_test="libgtest-dev libgmock-dev python3-pil libtiff-tools clang-format imagemagick"
 pkgs_art="python3 python3-pil python3-numpy fonts-dejavu-core fonts-comic-neue"
 pkgs_play="imagemagick"
 pkgs_windows="mingw-w64 g++-mingw-w64-x86-64 zip"
