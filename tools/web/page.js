@@ -12,7 +12,7 @@
   var FILES = 'game-files.tar.gz'; // Images/ and Sounds/, a gzip-compressed tar (make_site.py)
   var FOLDER = '/game';            // the program's working folder
   var SCRIPTS = '/scripts';
-  var RECORDING = FOLDER + '/recording.script';
+  var RECORDING = 'recording.script'; // in the working folder
   var TRACE_DEVICE = '/dev/trace';
 
   var params = new URLSearchParams(window.location.search);
@@ -23,6 +23,8 @@
   var stage = element('stage');
   var status = element('status');
   var errors = [];   // the program's standard error, for the debug log
+  var notices = [];  // those of its lines the bar shows, and the page's own (notice)
+  var inBox = false; // standard error is a message box's text until the box shows
   var running = false;
 
   // What tests and measurements read: times in milliseconds since the page was opened.
@@ -45,9 +47,23 @@
     status.textContent = text;
   }
 
-  function complain(text) {
+  // What the program says on standard error about its settings and its files (a number
+  // it ignored, a script it cannot read, a file it cannot write), as the native program
+  // does, and what the page says about its address: in the bar below the game, where the
+  // player sees it, and in the debug log. The bar shows the latest few.
+  var NOTICES_SHOWN = 3;
+  function notice(text) {
     errors.push(text);
+    notices.push(text);
     console.warn(text);
+    var shown = notices.slice(-NOTICES_SHOWN);
+    if (notices.length > NOTICES_SHOWN) {
+      shown.unshift((notices.length - NOTICES_SHOWN) + ' more in the debug log');
+    }
+    var bar = element('notices');
+    bar.textContent = shown.join('\n');
+    bar.hidden = false;
+    layout(); // the bar may have grown, leaving the game less room
   }
 
   // The address's settings as the program's environment (TOLVO_*), checked as far as the
@@ -60,7 +76,7 @@
       if (/^[A-Za-z0-9_][A-Za-z0-9_.-]*$/.test(script)) {
         env.TOLVO_SCRIPT = SCRIPTS + '/' + script;
       } else {
-        complain('?script=' + script + ': not the name of a file beside the page; ignored');
+        notice('?script=' + script + ': not the name of a file beside the page; ignored');
       }
     }
     if (params.get('frames')) {
@@ -141,7 +157,8 @@
   var env = environment();
   var files = fetchBytes(FILES).then(gunzip).then(untar);
   var script = env.TOLVO_SCRIPT ? fetchBytes(params.get('script')).catch(function(error) {
-    complain('?script: ' + error.message); // the program says it cannot read it, and plays on
+    // The program then says it cannot read the script, and plays on without it.
+    notice('?script=' + params.get('script') + ': not fetched (' + error.message + ')');
     return null;
   }) : Promise.resolve(null);
 
@@ -246,6 +263,7 @@
 
   // The host's modal message box: the game waits until it is dismissed.
   function messageBox(text, caption) {
+    inBox = false;
     var box = element('box');
     if (typeof box.showModal !== 'function') {
       return null;
@@ -281,7 +299,7 @@
   function downloadRecording() {
     var data;
     try {
-      data = Module.FS.readFile(RECORDING);
+      data = Module.FS.readFile(FOLDER + '/' + RECORDING);
     } catch (error) {
       data = new Uint8Array(0);
     }
@@ -379,9 +397,16 @@
     print: function(text) {
       console.log(text);
     },
+    // Standard error, a line at a time. A message box's lines, the first marked and the
+    // rest of its text up to the box itself (messageBox), are already the page's dialog.
     printErr: function(text) {
-      errors.push(text);
-      console.warn(text);
+      inBox = inBox || text.indexOf('[message box] ') === 0;
+      if (inBox || !text) {
+        errors.push(text);
+        console.warn(text);
+      } else {
+        notice(text);
+      }
     },
     onExit: ended,
     onAbort: function(what) {

@@ -3,8 +3,9 @@
 
     run_web.py --web build-web --native build --out build/e2e/web [--only NAME ...]
 
-  title    the title page on the canvas matches titlepage.tif in 5-6-5 on 99 % of pixels,
-           drawn by WebGL, sharply scaled; the full-screen button fills the screen
+  title    paced: the game's frames a second within a third and twice the display's in the
+           same page; the title page on the canvas matches titlepage.tif in 5-6-5 on 99 %
+           of pixels, drawn by WebGL, sharply scaled; the full-screen button fills the screen
   title-2d the same where the browser has no WebGL (the 2D canvas)
   keys     real key presses: Space starts play, Right and Left move the hero, F11 and
            Alt+Enter toggle the full screen without reaching the game, the debug log
@@ -12,9 +13,10 @@
            ends the game and the page says "exit 0"
   sound    the title's tune: nothing plays before the player's first click, and the game
            does not wait for it; after the click the worklet plays it (not silent), M
-           mutes and unmutes, the delay to hearing is measured, the trace is the native
-           one; without Web Audio the game plays on silently (one line in debug.txt),
-           without worklets the page's own processor plays
+           mutes and unmutes, a sound is heard no later than twice what its ring and the
+           browser's own output hold, the trace is the native one; without Web Audio the
+           game plays on silently (one line in debug.txt), without worklets the page's own
+           processor plays
   gamepad  a simulated pad (navigator.getGamepads in the page): A starts play, the D-pad
            and the stick move the hero, unplugging lets go, the recording holds the
            keys; Back tapped does nothing, held it ends the game
@@ -22,13 +24,20 @@
            headless trace byte for byte, then "exit 0"
   pixels   a frame of play (sprites, the milk, a melting muffin) on the canvas equals the
            native program's capture of the same frame, pixel for pixel
-  missing  a site without titlepage.tif: the engine's own box, as the page's dialog,
-           with the native program's text; Enter dismisses it and the game goes on
-  measure  transfer size of the page (at most 4 MB), time to the first frame (under
-           1.5 s) and the unpaced frame cost against the native one (within 2.5 times)
+  missing  a site without titlepage.tif: the engine's own box, as the page's dialog (and
+           not in the bar), with the native program's text; Enter dismisses it and the
+           game goes on
+  settings the address's settings as the native program's environment: what the native
+           program says of a number that is not one, a missing script and a recording on
+           a full disk, the page shows in its bar and its debug log, and it ends with the
+           native program's status ("exit 3" for the recording)
+  measure  transfer size of the page (at most 4 MB); the time to the first frame and the
+           unpaced frame cost against the native one are measured
 
-The native build gives the expected picture (tolvo-tif), trace and message box. Pictures
-of what the page showed go to the output folder.
+The native build gives the expected picture (tolvo-tif), trace, message box and messages.
+Pictures of what the page showed go to the output folder; the times measured (paced rate,
+first frame, frame cost, the sound's delay) go to JSON files there, and a report compares
+them with their goals without failing the run (tests/e2e/figures.py).
 """
 
 import argparse
@@ -50,6 +59,7 @@ sys.path.insert(0, os.path.dirname(HERE))
 import numpy as np  # noqa: E402
 from PIL import Image  # noqa: E402
 
+import figures  # noqa: E402
 import screen  # noqa: E402
 from cdp import Browser, Failure, Site  # noqa: E402
 
@@ -57,10 +67,7 @@ ROOT = os.path.abspath(os.path.join(HERE, "..", "..", ".."))
 DEMO = os.path.join(ROOT, "tools", "demo", "demo.script")
 TITLE_SHARE = 0.99
 TRANSFER_LIMIT = 4_000_000        # bytes
-FIRST_FRAME_LIMIT = 1500          # milliseconds
-FRAME_COST_LIMIT = 2.5            # browser / native
 SOUND_RATE = 44100
-LATENCY_LIMIT = 100               # milliseconds, the middle delay from mixing to hearing
 FIRST_SCRIPT_FRAME = 1702         # demo.script's first key: the trace before is the title's
 SITE_FILES = ["index.html", "muffins.js", "muffins.wasm", "game-files.tar.gz", "demo.script"]
 STANDING = (1, 2)
@@ -80,6 +87,29 @@ KEYS = {
 NO_AUDIO = "delete window.AudioContext; delete window.webkitAudioContext;"
 NO_WORKLETS = ("Object.defineProperty(BaseAudioContext.prototype, 'audioWorklet', "
                "{configurable: true, get: function() { return undefined; }});")
+# The display's frames as the page gets them, counted from now.
+DISPLAY_FRAMES = ("window.testDisplayFrames = 0, (function count() { testDisplayFrames++; "
+                  "requestAnimationFrame(count); })(), 1")
+# The page's address as the program's settings, and the native program's environment for
+# them, with the page's own words: what the native program says of its settings and files
+# on standard error, the page shows in its bar and its debug log, and where the run ends
+# it ends with the same status. A recording there is on a full disk: /dev/full natively,
+# a file system refusing the writes in the page (FULL_DISK).
+SETTINGS = [
+    ("frames=abc", {"TOLVO_FRAMES": "abc", "TOLVO_SCRIPT": "close.script"}, []),
+    ("script=missing.keys&frames=30&fps=0",
+     {"TOLVO_SCRIPT": "/scripts/missing.keys", "TOLVO_FRAMES": "30", "TOLVO_FPS": "0"},
+     ["?script=missing.keys: not fetched (missing.keys: 404 File not found)"]),
+    ("script=demo.script&fps=0&frames=1710&record", {"TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0",
+     "TOLVO_FRAMES": "1710", "TOLVO_RECORD": "recording.script"}, []),
+]
+# Set up before the program runs, after the page's own set-up; ENOSPC is 51 in Emscripten.
+FULL_DISK = ("(function() { var module = null; Object.defineProperty(window, 'Module', {"
+             "configurable: true, get: function() { return module; }, set: function(value) {"
+             " if (value !== module && value.preRun) { value.preRun.push(function() {"
+             " var FS = value.FS, write = FS.write; FS.write = function(stream) {"
+             " if (stream.path == '/game/recording.script') { throw new FS.ErrnoError(51); }"
+             " return write.apply(this, arguments); }; }); } module = value; }}); })();")
 # Gamepads as the browser shows them, played by the test: testPads.plug(index),
 # .unplug(index), .button(index, button, pressed), .stick(index, x, y).
 FAKE_PADS = r"""
@@ -219,9 +249,9 @@ def scenario_title(ctx):
     page.evaluate("window.dispatchEvent(new FocusEvent('blur')), 1")
     time.sleep(0.3)
     shown, frame = page_stats(page)["framesShown"], last_trace(page)["frame"]
-    time.sleep(0.5)
+    page.wait_for("the game going on while the page is away", lambda: last_trace(page)[
+        "frame"] > frame + 15, 10)
     check(page_stats(page)["framesShown"] == shown, "frames were shown while the page was away")
-    check(last_trace(page)["frame"] > frame + 15, "the game stopped while the page was away")
     page.evaluate("window.dispatchEvent(new FocusEvent('focus')), 1")
     page.wait_for("frames shown again", lambda: page_stats(page)["framesShown"] > shown + 15, 5)
     say("  away from the page the game runs unseen; back, it shows its frames again")
@@ -250,15 +280,24 @@ def check_title(ctx, browser, name, renderers):
     page = browser.new_page()
     page.navigate(ctx.site.url + "index.html?trace")
     page.wait_for("the first frames", lambda: (last_trace(page) or {}).get("frame", 0) >= 20, 30)
-    # Paced to the display: 60 game frames a second.
-    first, started = last_trace(page)["frame"], time.monotonic()
+    # Paced to the display: 60 game frames a second on a 60, 120 or 144 Hz display. A busy
+    # machine slows the display's frames and the game's alike, so the game's rate is
+    # compared with the display's in the same page over the same time (the exact pacing is
+    # pacing.test.js's): far faster (unpaced) or far slower (stalled) is a fault; how near
+    # 60 it came is a figure for the report (tests/e2e/figures.py).
+    page.evaluate(DISPLAY_FRAMES)
+    counts = "JSON.stringify([tolvoStats.lastFrameNumber, testDisplayFrames, performance.now()])"
+    first = json.loads(page.evaluate(counts))
     time.sleep(2)
+    last = json.loads(page.evaluate(counts))
+    seconds = (last[2] - first[2]) / 1000
+    rate, display = (last[0] - first[0]) / seconds, (last[1] - first[1]) / seconds
+    with open(os.path.join(ctx.out, name + ".json"), "w") as stream:
+        json.dump({"gameFps": round(rate, 2), "displayFps": round(display, 2)}, stream, indent=1)
+    check(display / 3 <= rate <= 2 * display, "the game ran %.1f frames a second on a display "
+          "showing %.1f" % (rate, display))
+    say("  paced: %.1f game frames a second, the display %.1f" % (rate, display))
     frame = last_trace(page)
-    rate = (frame["frame"] - first) / (time.monotonic() - started)
-    # Only roughly: on a machine busy with other work the page's timers come late (the
-    # exact pacing is tests/e2e/web/pacing.test.js's); half or twice the rate is a fault.
-    check(45 <= rate <= 75, "the game ran %.1f frames a second, not 60" % rate)
-    say("  paced: %.1f game frames a second" % rate)
     check(frame["screen"] == "title", "frame %d shows %s, not title" % (frame["frame"],
                                                                        frame["screen"]))
     shown = canvas_565(page)
@@ -498,6 +537,15 @@ def percentile(values, share):
     return ordered[min(len(ordered) - 1, int(share * len(ordered)))] if ordered else 0
 
 
+def write_sound_figures(ctx, audio, latencies):
+    with open(os.path.join(ctx.out, "web-sound.json"), "w") as stream:
+        json.dump({"latencyMedianMs": round(percentile(latencies, 0.5), 1),
+                   "latency95Ms": round(percentile(latencies, 0.95), 1),
+                   "underruns": audio["underruns"], "targetMs": audio["targetMs"],
+                   "baseLatency": audio["baseLatency"], "outputLatency": audio["outputLatency"],
+                   "latencies": latencies}, stream, indent=1)
+
+
 def scenario_sound(ctx):
     expected = native_demo_trace(ctx).split(b"\n")
     page = ctx.browser.new_page()
@@ -528,12 +576,18 @@ def scenario_sound(ctx):
     check(audio["peak"] > 0.01, "the title's tune is silent (peak %.4f)" % audio["peak"])
     latencies = audio["latencies"]
     middle, high = percentile(latencies, 0.5), percentile(latencies, 0.95)
+    browser_ms = 1000 * (audio["baseLatency"] + audio["outputLatency"])
     say("  after a click the worklet plays the tune: %.1f s, peak %.3f, %d times dry; "
         "mixed to heard %.0f ms (95%%: %.0f ms, %d chunks; the browser's own output %.0f ms)"
         % (audio["played"] / SOUND_RATE, audio["peak"], audio["underruns"], middle, high,
-           len(latencies), 1000 * (audio["baseLatency"] + audio["outputLatency"])))
-    check(latencies and middle <= LATENCY_LIMIT, "a sound is heard %.0f ms after its frame"
-          % middle)
+           len(latencies), browser_ms))
+    write_sound_figures(ctx, audio, latencies)
+    # What the ring may hold before a sound, and the browser's own output after it, bound
+    # the delay; far beyond them the sound queues up. How near the goal it came is for the
+    # report (tests/e2e/figures.py).
+    allowed = 2 * (audio["targetMs"] + browser_ms)
+    check(latencies and middle <= allowed, "a sound is heard %.0f ms after its frame, with a "
+          "%d ms ring and %.0f ms of the browser's own" % (middle, audio["targetMs"], browser_ms))
     check("M mutes" in sound_label(page), "the page says %r of the sound" % sound_label(page))
     # M mutes: silence while muted, the tune again after.
     for muted in (True, False):
@@ -541,9 +595,9 @@ def scenario_sound(ctx):
         time.sleep(0.3)
         page.evaluate("tolvoStats.audio.recentPeak = 0")
         played = audio_stats(page)["played"]
-        time.sleep(0.8)
+        page.wait_for("half a second more of sound", lambda: audio_stats(page)[
+            "played"] > played + SOUND_RATE // 2, 10)
         audio = audio_stats(page)
-        check(audio["played"] > played + SOUND_RATE // 2, "the sound stopped playing")
         check((audio["recentPeak"] == 0) == muted, "%s, the peak is %.4f" % (
             "muted" if muted else "unmuted", audio["recentPeak"]))
     say("  M mutes (silence) and unmutes (the tune)")
@@ -555,11 +609,6 @@ def scenario_sound(ctx):
     check(not differ, "the trace differs from the native one at frame %d" % (differ[:1] or [0])[0])
     say("  its %d frames traced equal the native ones, before and after the sound began"
         % len(lines))
-    with open(os.path.join(ctx.out, "web-sound.json"), "w") as stream:
-        json.dump({"latencyMedianMs": round(middle, 1), "latency95Ms": round(high, 1),
-                   "underruns": audio["underruns"], "targetMs": audio["targetMs"],
-                   "baseLatency": audio["baseLatency"], "outputLatency": audio["outputLatency"],
-                   "latencies": latencies}, stream, indent=1)
     page.send("Page.close")
 
     # Without Web Audio: one line in debug.txt, and the game plays on.
@@ -706,6 +755,8 @@ def scenario_missing(ctx):
             line, errors))
         on_page = page.evaluate("document.getElementById('box-text').textContent")
         check(on_page == shown["text"], "the dialog shows %r" % on_page)
+        check(not page_text(page, "#notices"), "the bar shows %r besides the dialog"
+              % page_text(page, "#notices"))
         frames = (last_trace(page) or {}).get("frame", 0)
         time.sleep(0.5)
         check((last_trace(page) or {}).get("frame", 0) == frames,
@@ -717,6 +768,44 @@ def scenario_missing(ctx):
         page.wait_for("frames after the dialog", lambda: (last_trace(page) or {}).get(
             "frame", 0) > frames + 30, 20)
         say("  Enter dismissed it and the game went on (frame %d)" % last_trace(page)["frame"])
+
+
+def page_text(page, selector):
+    return page.evaluate("(document.querySelector(%s) || {}).textContent || ''"
+                         % json.dumps(selector))
+
+
+def scenario_settings(ctx):
+    for query, env, page_says in SETTINGS:
+        folder = os.path.join(ctx.out, "settings-native", query.split("&")[0].replace("=", "-"))
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        os.symlink("/dev/full", os.path.join(folder, "recording.script"))
+        with open(os.path.join(folder, "close.script"), "w") as stream:
+            stream.write("5 close\n")
+        status, _, errors = native_run(ctx.native, folder, env)
+        wanted = [line for line in errors.splitlines() if line and line[0] != "["] + page_says
+        page = ctx.browser.new_page()
+        page.send("Page.addScriptToEvaluateOnNewDocument", {"source": FULL_DISK})
+        page.navigate(ctx.site.url + "index.html?" + query)
+        page.wait_for("the bar to say %s" % wanted, lambda: all(
+            line in page_text(page, "#notices") for line in wanted), 30)
+        ends = env["TOLVO_FRAMES"].isdigit()
+        if ends:
+            page.wait_for("the end of the run", lambda: exit_lines(page), 60, interval=0.2)
+            shown = page_text(page, "#ended-text")
+            check(exit_lines(page) == ["exit %d" % status] and "(exit %d)" % status in shown,
+                  "the page said %s and %r, the native program ended with %d" % (
+                      exit_lines(page), shown, status))
+        page.click("#log")
+        page.wait_for("the debug log", lambda: page.evaluate(
+            "document.getElementById('log-view').open"), 10)
+        log = page_text(page, "#log-text")
+        check(all(line in log for line in wanted), "the debug log lacks some of %s: %r" % (
+            wanted, log))
+        say("  ?%s: the bar and the debug log show %s%s" % (
+            query, wanted, ", then 'exit %d'" % status if ends else ""))
+        page.send("Page.close")
 
 
 def native_frame_cost(native, work, frames):
@@ -764,20 +853,20 @@ def scenario_measure(ctx):
               "browserRuns": browser_costs, "nativeRuns": native_costs}
     with open(os.path.join(ctx.out, "web-measure.json"), "w") as stream:
         json.dump(result, stream, indent=1)
-    say("  transfer %.2f MB (limit %.0f MB), first frame %.0f ms (limit %d ms)" % (
-        transfer / 1e6, TRANSFER_LIMIT / 1e6, first, FIRST_FRAME_LIMIT))
+    # The times depend on the machine and its other work: figures for the report
+    # (tests/e2e/figures.py), not checks.
+    say("  transfer %.2f MB (limit %.0f MB), first frame %.0f ms" % (
+        transfer / 1e6, TRANSFER_LIMIT / 1e6, first))
     say("  unpaced frame %.3f ms in the browser, %.3f ms native (the fastest of %d each): "
-        "%.2fx in the middle pair (limit %.1fx)" % (browser, native, len(browser_costs), ratio,
-                                                    FRAME_COST_LIMIT))
+        "%.2fx in the middle pair" % (browser, native, len(browser_costs), ratio))
     check(transfer <= TRANSFER_LIMIT, "the page transfers %d bytes" % transfer)
-    check(first < FIRST_FRAME_LIMIT, "the first frame came %.0f ms after navigation" % first)
-    check(ratio <= FRAME_COST_LIMIT, "an unpaced frame costs %.2fx the native one" % ratio)
 
 
 SCENARIOS = [("title", scenario_title), ("title-2d", scenario_title_2d),
              ("keys", scenario_keys), ("sound", scenario_sound), ("gamepad", scenario_gamepad),
              ("demo", scenario_demo), ("pixels", scenario_pixels),
-             ("missing", scenario_missing), ("measure", scenario_measure)]
+             ("missing", scenario_missing), ("settings", scenario_settings),
+             ("measure", scenario_measure)]
 
 
 class Context:
@@ -816,10 +905,11 @@ def main():
     parser.add_argument("--out", default="build/e2e/web")
     parser.add_argument("--only", action="append", choices=[name for name, _ in SCENARIOS])
     args = parser.parse_args()
-    started = time.monotonic()
+    started, begun = time.monotonic(), time.time()
     failed = run_all(args.web, args.native, args.out, args.only)
     say("web: %s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
                               time.monotonic() - started))
+    figures.report([args.out], begun, say)
     return 1 if failed else 0
 
 
