@@ -271,3 +271,32 @@ TEST(Environment, DesktopSettingsAreReadAndBadOnesIgnored) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Environment, RatesAreReadAndBadOnesSaid) {
+    struct Case {
+        const char* fps;
+        bool rateAsked, unpaced, said;
+    };
+    const Case cases[] = {
+        {"30", true, false, false},  {"0", false, true, false},     {"0.0", false, true, false},
+        {"abc", false, false, true}, {"30fps", false, false, true}, {"-1", false, false, true},
+        {"1e9", false, false, true},
+    };
+    static const char* fps;
+    for (const Case& c : cases) {
+        fps = c.fps;
+        testing::internal::CaptureStderr();
+        subset::Settings settings = subset::ReadSettings([](const char* name) -> const char* {
+            return std::string(name) == "TOLVO_FPS" ? fps : nullptr;
+        });
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(settings.rateAsked, c.rateAsked) << fps;
+        EXPECT_EQ(settings.unpaced, c.unpaced) << fps;
+        EXPECT_EQ(said.find("TOLVO_FPS: '" + std::string(fps) + "' is not a number") == 0, c.said)
+            << said;
+    }
+}
+
+} // namespace

@@ -66,9 +66,18 @@ Settings ReadSettings(SettingLookup lookup) {
         settings.captureEvery = Number(lookup, "TOLVO_CAPTURE_EVERY", 1, 1000000000, 1, "from 1");
     }
     if (const char* rate = Given(lookup, "TOLVO_FPS")) {
-        settings.rateAsked = std::strtod(rate, nullptr) > 0;
+        // The engine's pacer takes the same numbers and ignores any other.
         char* end = nullptr;
-        settings.unpaced = std::strtod(rate, &end) == 0 && end != rate && *end == '\0';
+        const double value = std::strtod(rate, &end);
+        if (end == rate || *end != '\0' || !(value >= 0 && value < 100000)) {
+            std::fprintf(stderr,
+                         "TOLVO_FPS: '%s' is not a number from 0 to 99999; using the "
+                         "display's rate\n",
+                         rate);
+        } else {
+            settings.rateAsked = value > 0;
+            settings.unpaced = value == 0;
+        }
     }
     settings.scale = Number(lookup, "TOLVO_SCALE", 1, 8, 0, "from 1 to 8");
     if (const char* title = Given(lookup, "TOLVO_TITLE")) {
