@@ -209,6 +209,11 @@ class Page:
             self.send(domain + ".enable")
         self.send("Network.setCacheDisabled", {"cacheDisabled": True})
         self.send("Emulation.setFocusEmulationEnabled", {"enabled": True})
+        # A slower machine on request (TOLVO_WEB_CPU_THROTTLE=4: a quarter of this CPU), to
+        # show that the checks hold where the figures are worse.
+        throttle = float(os.environ.get("TOLVO_WEB_CPU_THROTTLE") or 1)
+        if throttle > 1:
+            self.send("Emulation.setCPUThrottlingRate", {"rate": throttle})
         if width and height:
             self.send("Emulation.setDeviceMetricsOverride", {
                 "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
