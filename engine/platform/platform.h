@@ -9,9 +9,9 @@
 #include <ddraw.h>
 #include <dsound.h>
 #else
-#include "engine/platform/subset/windows.h"
-#include "engine/platform/subset/ddraw.h"
-#include "engine/platform/subset/dsound.h"
+#include "engine/platform/subset/sdk/windows.h"
+#include "engine/platform/subset/sdk/ddraw.h"
+#include "engine/platform/subset/sdk/dsound.h"
 #endif
 
 #endif

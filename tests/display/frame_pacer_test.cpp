@@ -1,7 +1,7 @@
 // Presentation pacing: the rate chosen, waits on time, no bursts after a late frame.
 #include "engine/display/frame_pacer.h"
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "engine/display/windows_dx.h"
 #include "engine/image/image.h"
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,7 +1,7 @@
 // DirectDraw on the headless desktop: the engine's windowed and full-screen set-ups,
 // locking, presenting, lost surfaces and injected failures.
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "engine/platform/platform.h"
 
 #include <gtest/gtest.h>

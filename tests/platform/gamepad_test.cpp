@@ -2,9 +2,9 @@
 // event sink to a window on the headless host, recorded and replayed as keys.
 #include "engine/platform/hosts/headless/headless.h"
 #include "engine/platform/platform.h"
-#include "engine/platform/subset/controls.h"
-#include "engine/platform/subset/events.h"
-#include "engine/platform/subset/gamepad.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
+#include "engine/platform/subset/seam/events.h"
+#include "engine/platform/subset/seam/gamepad.h"
 
 #include <gtest/gtest.h>
 

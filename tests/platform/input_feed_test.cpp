@@ -1,9 +1,9 @@
 // Scripts, the frame limit, recording and replay, and frame capture: the input feed
 // between the message queue and the frame loop.
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "engine/platform/platform.h"
-#include "engine/platform/subset/script.h"
+#include "engine/platform/subset/test_controls/script.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

@@ -1,8 +1,8 @@
 // Text output into a surface through its device context, checked pixel by pixel.
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "engine/platform/platform.h"
-#include "engine/platform/subset/capture.h"
+#include "engine/platform/subset/test_controls/capture.h"
 
 #include <gtest/gtest.h>
 

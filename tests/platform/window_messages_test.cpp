@@ -1,6 +1,6 @@
 // Window messages as Windows sends them: each expected sequence is a table.
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "engine/platform/platform.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 // that survive the failure play three frames and close with 0.
 #include "engine/display/windows_dx.h"
 #include "engine/platform/hosts/headless/headless.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "tests/support/startup_faults.h"
 
 #include <gmock/gmock.h>

@@ -6,8 +6,8 @@
 
 #include "engine/platform/hosts/sdl/sdl.h"
 #include "engine/platform/platform.h"
-#include "engine/platform/subset/controls.h"
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
+#include "engine/platform/subset/seam/settings.h"
 #include "tests/player/game_run.h"
 
 #include <gtest/gtest.h>

@@ -5,9 +5,9 @@
 
 #include "engine/display/windows_dx.h"
 #include "engine/platform/hosts/sdl/sdl.h"
-#include "engine/platform/subset/controls.h"
-#include "engine/platform/subset/gamepad.h"
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
+#include "engine/platform/subset/seam/gamepad.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #include <gtest/gtest.h>
 

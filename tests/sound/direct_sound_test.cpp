@@ -3,7 +3,7 @@
 // of 44100 Hz stereo for each frame of the loop at 60 Hz).
 #include "engine/platform/hosts/headless/headless.h"
 #include "engine/platform/platform.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "tests/sound/stream_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The mixer alone: sums, saturation, volume, looping, overlapping voices and resampling,
 // each checked against samples worked out by hand.
-#include "engine/platform/subset/mixer.h"
+#include "engine/platform/subset/dsound/mixer.h"
 
 #include <gtest/gtest.h>
 

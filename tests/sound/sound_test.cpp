@@ -4,7 +4,7 @@
 #include "engine/file/debug_log.h"
 #include "engine/platform/hosts/headless/headless.h"
 #include "engine/platform/platform.h"
-#include "engine/platform/subset/controls.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
 #include "tests/sound/stream_support.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_system.h"

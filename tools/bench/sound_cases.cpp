@@ -4,7 +4,7 @@
 // summing four streams already at the output's rate and layout.
 #include "tools/bench/cases.h"
 
-#include "engine/platform/subset/mixer.h"
+#include "engine/platform/subset/dsound/mixer.h"
 
 #include <SDL.h>
 

@@ -4,8 +4,8 @@
 #include "engine/platform/platform.h"
 
 #include "engine/platform/requested_files.h"
-#include "engine/platform/subset/controls.h"
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/test_controls/test_controls.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #if TOLVO_HOST_SDL
 #include "engine/platform/hosts/sdl/sdl.h"

@@ -5,8 +5,8 @@
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_HEADLESS_HEADLESS_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_HEADLESS_HEADLESS_H
 
-#include "engine/platform/subset/host.h"
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/seam/host.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #include <string>
 #include <vector>

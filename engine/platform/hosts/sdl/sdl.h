@@ -3,7 +3,7 @@
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_SDL_SDL_H
 
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 // while this one is plugged in.
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
-#include "engine/platform/subset/events.h"
+#include "engine/platform/subset/seam/events.h"
 
 #include <cstdio>
 

@@ -9,8 +9,8 @@
 
 #include "engine/platform/hosts/sdl/sdl_pacing.h"
 #include "engine/platform/hosts/sdl/sdl_view.h"
-#include "engine/platform/subset/host.h"
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/seam/host.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #include <SDL.h>
 

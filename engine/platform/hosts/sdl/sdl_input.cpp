@@ -2,7 +2,7 @@
 // the subset's event sink; sound devices and renderers that go away are the host's own.
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
-#include "engine/platform/subset/events.h"
+#include "engine/platform/subset/seam/events.h"
 
 #include <algorithm>
 

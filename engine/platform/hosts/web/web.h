@@ -5,7 +5,7 @@
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_H
 
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #include <string>
 

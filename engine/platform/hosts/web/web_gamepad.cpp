@@ -4,7 +4,7 @@
 // (subset/gamepad.h), so pads are recorded and replayed as keys, as on the SDL host.
 #include "engine/platform/hosts/web/web_host.h"
 
-#include "engine/platform/subset/events.h"
+#include "engine/platform/subset/seam/events.h"
 
 #include <emscripten/html5.h>
 

@@ -7,8 +7,8 @@
 
 #include "engine/platform/hosts/web/web_keys.h"
 #include "engine/platform/hosts/web/web_pads.h"
-#include "engine/platform/subset/host.h"
-#include "engine/platform/subset/settings.h"
+#include "engine/platform/subset/seam/host.h"
+#include "engine/platform/subset/seam/settings.h"
 
 #include <cstdint>
 #include <string>

@@ -6,7 +6,7 @@
 #include "engine/platform/hosts/web/web_keys.h"
 #include "engine/platform/hosts/web/web_page.h"
 
-#include "engine/platform/subset/events.h"
+#include "engine/platform/subset/seam/events.h"
 
 #include <emscripten/html5.h>
 

@@ -4,7 +4,7 @@
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_KEYS_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_KEYS_H
 
-#include "engine/platform/subset/windows.h"
+#include "engine/platform/subset/sdk/windows.h"
 
 #include <set>
 #include <vector>

@@ -4,7 +4,7 @@
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_PADS_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_PADS_H
 
-#include "engine/platform/subset/events.h"
+#include "engine/platform/subset/seam/events.h"
 
 #include <cstdint>
 #include <map>

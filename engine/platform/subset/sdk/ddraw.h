@@ -1,0 +1,250 @@
+// The DirectDraw of the subset: what the engine uses of <ddraw.h> (result codes, surface
+// descriptions, the DirectDraw object and its surfaces), with the SDK's names, values and
+// layouts. Surfaces are 16-bit pixels in memory; the host shows what reaches the primary.
+#ifndef TOLVO_ENGINE_PLATFORM_SUBSET_SDK_DDRAW_H
+#define TOLVO_ENGINE_PLATFORM_SUBSET_SDK_DDRAW_H
+
+#include "engine/platform/subset/sdk/windows.h"
+
+#define _FACDD 0x876
+#define MAKE_DDHRESULT(code) ((HRESULT)(0x88760000u + (code)))
+
+#define DD_OK 0
+#define DD_FALSE 1
+
+#define DDERR_ALREADYINITIALIZED MAKE_DDHRESULT(5)
+#define DDERR_CANNOTATTACHSURFACE MAKE_DDHRESULT(10)
+#define DDERR_CANNOTDETACHSURFACE MAKE_DDHRESULT(20)
+#define DDERR_CURRENTLYNOTAVAIL MAKE_DDHRESULT(40)
+#define DDERR_EXCEPTION MAKE_DDHRESULT(55)
+#define DDERR_HEIGHTALIGN MAKE_DDHRESULT(90)
+#define DDERR_INCOMPATIBLEPRIMARY MAKE_DDHRESULT(95)
+#define DDERR_INVALIDCAPS MAKE_DDHRESULT(100)
+#define DDERR_INVALIDCLIPLIST MAKE_DDHRESULT(110)
+#define DDERR_INVALIDMODE MAKE_DDHRESULT(120)
+#define DDERR_INVALIDOBJECT MAKE_DDHRESULT(130)
+#define DDERR_INVALIDPIXELFORMAT MAKE_DDHRESULT(145)
+#define DDERR_INVALIDRECT MAKE_DDHRESULT(150)
+#define DDERR_LOCKEDSURFACES MAKE_DDHRESULT(160)
+#define DDERR_NO3D MAKE_DDHRESULT(170)
+#define DDERR_NOALPHAHW MAKE_DDHRESULT(180)
+#define DDERR_NOCLIPLIST MAKE_DDHRESULT(205)
+#define DDERR_NOCOLORCONVHW MAKE_DDHRESULT(210)
+#define DDERR_NOCOOPERATIVELEVELSET MAKE_DDHRESULT(212)
+#define DDERR_NOCOLORKEY MAKE_DDHRESULT(215)
+#define DDERR_NOCOLORKEYHW MAKE_DDHRESULT(220)
+#define DDERR_NODIRECTDRAWSUPPORT MAKE_DDHRESULT(222)
+#define DDERR_NOEXCLUSIVEMODE MAKE_DDHRESULT(225)
+#define DDERR_NOFLIPHW MAKE_DDHRESULT(230)
+#define DDERR_NOGDI MAKE_DDHRESULT(240)
+#define DDERR_NOMIRRORHW MAKE_DDHRESULT(250)
+#define DDERR_NOTFOUND MAKE_DDHRESULT(255)
+#define DDERR_NOOVERLAYHW MAKE_DDHRESULT(260)
+#define DDERR_NORASTEROPHW MAKE_DDHRESULT(280)
+#define DDERR_NOROTATIONHW MAKE_DDHRESULT(290)
+#define DDERR_NOSTRETCHHW MAKE_DDHRESULT(310)
+#define DDERR_NOT4BITCOLOR MAKE_DDHRESULT(316)
+#define DDERR_NOT4BITCOLORINDEX MAKE_DDHRESULT(317)
+#define DDERR_NOT8BITCOLOR MAKE_DDHRESULT(320)
+#define DDERR_NOTEXTUREHW MAKE_DDHRESULT(330)
+#define DDERR_NOVSYNCHW MAKE_DDHRESULT(335)
+#define DDERR_NOZBUFFERHW MAKE_DDHRESULT(340)
+#define DDERR_NOZOVERLAYHW MAKE_DDHRESULT(350)
+#define DDERR_OUTOFCAPS MAKE_DDHRESULT(360)
+#define DDERR_OUTOFVIDEOMEMORY MAKE_DDHRESULT(380)
+#define DDERR_OVERLAYCANTCLIP MAKE_DDHRESULT(382)
+#define DDERR_OVERLAYCOLORKEYONLYONEACTIVE MAKE_DDHRESULT(384)
+#define DDERR_PALETTEBUSY MAKE_DDHRESULT(387)
+#define DDERR_COLORKEYNOTSET MAKE_DDHRESULT(400)
+#define DDERR_SURFACEALREADYATTACHED MAKE_DDHRESULT(410)
+#define DDERR_SURFACEALREADYDEPENDENT MAKE_DDHRESULT(420)
+#define DDERR_SURFACEBUSY MAKE_DDHRESULT(430)
+#define DDERR_CANTLOCKSURFACE MAKE_DDHRESULT(435)
+#define DDERR_SURFACEISOBSCURED MAKE_DDHRESULT(440)
+#define DDERR_SURFACELOST MAKE_DDHRESULT(450)
+#define DDERR_SURFACENOTATTACHED MAKE_DDHRESULT(460)
+#define DDERR_TOOBIGHEIGHT MAKE_DDHRESULT(470)
+#define DDERR_TOOBIGSIZE MAKE_DDHRESULT(480)
+#define DDERR_TOOBIGWIDTH MAKE_DDHRESULT(490)
+#define DDERR_UNSUPPORTEDFORMAT MAKE_DDHRESULT(510)
+#define DDERR_UNSUPPORTEDMASK MAKE_DDHRESULT(520)
+#define DDERR_VERTICALBLANKINPROGRESS MAKE_DDHRESULT(537)
+#define DDERR_WASSTILLDRAWING MAKE_DDHRESULT(540)
+#define DDERR_INVALIDDIRECTDRAWGUID MAKE_DDHRESULT(561)
+#define DDERR_DIRECTDRAWALREADYCREATED MAKE_DDHRESULT(562)
+#define DDERR_NODIRECTDRAWHW MAKE_DDHRESULT(563)
+#define DDERR_PRIMARYSURFACEALREADYEXISTS MAKE_DDHRESULT(564)
+#define DDERR_NOEMULATION MAKE_DDHRESULT(565)
+#define DDERR_REGIONTOOSMALL MAKE_DDHRESULT(566)
+#define DDERR_CLIPPERISUSINGHWND MAKE_DDHRESULT(567)
+#define DDERR_NOCLIPPERATTACHED MAKE_DDHRESULT(568)
+#define DDERR_NOHWND MAKE_DDHRESULT(569)
+#define DDERR_HWNDSUBCLASSED MAKE_DDHRESULT(570)
+#define DDERR_HWNDALREADYSET MAKE_DDHRESULT(571)
+#define DDERR_NOPALETTEATTACHED MAKE_DDHRESULT(572)
+#define DDERR_NOPALETTEHW MAKE_DDHRESULT(573)
+#define DDERR_BLTFASTCANTCLIP MAKE_DDHRESULT(574)
+#define DDERR_NOBLTHW MAKE_DDHRESULT(575)
+#define DDERR_NODDROPSHW MAKE_DDHRESULT(576)
+#define DDERR_OVERLAYNOTVISIBLE MAKE_DDHRESULT(577)
+#define DDERR_NOOVERLAYDEST MAKE_DDHRESULT(578)
+#define DDERR_INVALIDPOSITION MAKE_DDHRESULT(579)
+#define DDERR_NOTAOVERLAYSURFACE MAKE_DDHRESULT(580)
+#define DDERR_EXCLUSIVEMODEALREADYSET MAKE_DDHRESULT(581)
+#define DDERR_NOTFLIPPABLE MAKE_DDHRESULT(582)
+#define DDERR_CANTDUPLICATE MAKE_DDHRESULT(583)
+#define DDERR_NOTLOCKED MAKE_DDHRESULT(584)
+#define DDERR_CANTCREATEDC MAKE_DDHRESULT(585)
+#define DDERR_NODC MAKE_DDHRESULT(586)
+#define DDERR_WRONGMODE MAKE_DDHRESULT(587)
+#define DDERR_IMPLICITLYCREATED MAKE_DDHRESULT(588)
+#define DDERR_NOTPALETTIZED MAKE_DDHRESULT(589)
+#define DDERR_UNSUPPORTED ((HRESULT)0x80004001u)
+#define DDERR_GENERIC ((HRESULT)0x80004005u)
+#define DDERR_OUTOFMEMORY ((HRESULT)0x8007000Eu)
+#define DDERR_INVALIDPARAMS ((HRESULT)0x80070057u)
+
+// Cooperative levels.
+#define DDSCL_FULLSCREEN 0x00000001u
+#define DDSCL_ALLOWREBOOT 0x00000002u
+#define DDSCL_NOWINDOWCHANGES 0x00000004u
+#define DDSCL_NORMAL 0x00000008u
+#define DDSCL_EXCLUSIVE 0x00000010u
+
+// Surface description fields.
+#define DDSD_CAPS 0x00000001u
+#define DDSD_HEIGHT 0x00000002u
+#define DDSD_WIDTH 0x00000004u
+#define DDSD_PITCH 0x00000008u
+#define DDSD_BACKBUFFERCOUNT 0x00000020u
+#define DDSD_PIXELFORMAT 0x00001000u
+
+// Surface capabilities.
+#define DDSCAPS_BACKBUFFER 0x00000004u
+#define DDSCAPS_COMPLEX 0x00000008u
+#define DDSCAPS_FLIP 0x00000010u
+#define DDSCAPS_FRONTBUFFER 0x00000020u
+#define DDSCAPS_OFFSCREENPLAIN 0x00000040u
+#define DDSCAPS_PRIMARYSURFACE 0x00000200u
+#define DDSCAPS_SYSTEMMEMORY 0x00000800u
+#define DDSCAPS_VIDEOMEMORY 0x00004000u
+
+// Pixel format flags.
+#define DDPF_RGB 0x00000040u
+
+// Lock, BltFast, Flip and vertical-blank flags.
+#define DDLOCK_SURFACEMEMORYPTR 0x00000000u
+#define DDLOCK_WAIT 0x00000001u
+#define DDBLTFAST_NOCOLORKEY 0x00000000u
+#define DDBLTFAST_SRCCOLORKEY 0x00000001u
+#define DDBLTFAST_DESTCOLORKEY 0x00000002u
+#define DDBLTFAST_WAIT 0x00000010u
+#define DDFLIP_WAIT 0x00000001u
+#define DDWAITVB_BLOCKBEGIN 0x00000001u
+
+struct DDCOLORKEY {
+    DWORD dwColorSpaceLowValue;
+    DWORD dwColorSpaceHighValue;
+};
+
+struct DDSCAPS {
+    DWORD dwCaps;
+};
+typedef DDSCAPS* LPDDSCAPS;
+
+struct DDPIXELFORMAT {
+    DWORD dwSize;
+    DWORD dwFlags;
+    DWORD dwFourCC;
+    union {
+        DWORD dwRGBBitCount;
+        DWORD dwYUVBitCount;
+    };
+    union {
+        DWORD dwRBitMask;
+        DWORD dwYBitMask;
+    };
+    union {
+        DWORD dwGBitMask;
+        DWORD dwUBitMask;
+    };
+    union {
+        DWORD dwBBitMask;
+        DWORD dwVBitMask;
+    };
+    union {
+        DWORD dwRGBAlphaBitMask;
+        DWORD dwYUVAlphaBitMask;
+    };
+};
+
+// Laid out as in the SDK: 108 bytes with 32-bit pointers, 120 with 64-bit ones.
+struct DDSURFACEDESC {
+    DWORD dwSize;
+    DWORD dwFlags;
+    DWORD dwHeight;
+    DWORD dwWidth;
+    union {
+        LONG lPitch;
+        DWORD dwLinearSize;
+    };
+    DWORD dwBackBufferCount;
+    union {
+        DWORD dwMipMapCount;
+        DWORD dwZBufferBitDepth;
+        DWORD dwRefreshRate;
+    };
+    DWORD dwAlphaBitDepth;
+    DWORD dwReserved;
+    LPVOID lpSurface;
+    DDCOLORKEY ddckCKDestOverlay;
+    DDCOLORKEY ddckCKDestBlt;
+    DDCOLORKEY ddckCKSrcOverlay;
+    DDCOLORKEY ddckCKSrcBlt;
+    DDPIXELFORMAT ddpfPixelFormat;
+    DDSCAPS ddsCaps;
+};
+typedef DDSURFACEDESC* LPDDSURFACEDESC;
+
+struct IDirectDrawSurface;
+typedef IDirectDrawSurface* LPDIRECTDRAWSURFACE;
+
+// A surface of 16-bit pixels in memory: the primary, a flip chain's back buffer, or an
+// off-screen plain surface.
+struct IDirectDrawSurface : IUnknown {
+    // Start-up: the back buffer attached to a flip chain's primary.
+    virtual HRESULT GetAttachedSurface(LPDDSCAPS caps, LPDIRECTDRAWSURFACE* surface) = 0;
+    // Start-up: height, width, pitch, pixel format and caps.
+    virtual HRESULT GetSurfaceDesc(LPDDSURFACEDESC description) = 0;
+    // Every frame: first pixel (lpSurface) and pitch of the whole surface.
+    virtual HRESULT Lock(LPRECT rect, LPDDSURFACEDESC description, DWORD flags, HANDLE event) = 0;
+    virtual HRESULT Unlock(LPVOID rect) = 0;
+    // Full-screen presentation: swaps the chain's front and back memory.
+    virtual HRESULT Flip(LPDIRECTDRAWSURFACE target, DWORD flags) = 0;
+    // Windowed presentation: copies the whole source to (x, y) of this surface.
+    virtual HRESULT BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE source, LPRECT sourceRect,
+                            DWORD trans) = 0;
+    // DD_OK, or DDERR_SURFACELOST when the memory is gone.
+    virtual HRESULT IsLost() = 0;
+    virtual HRESULT Restore() = 0;
+    // DrawText: a device context whose text output lands in the surface's pixels.
+    virtual HRESULT GetDC(HDC* dc) = 0;
+    virtual HRESULT ReleaseDC(HDC dc) = 0;
+};
+
+struct IDirectDraw;
+typedef IDirectDraw* LPDIRECTDRAW;
+
+// The display: cooperative level, display mode, surfaces.
+struct IDirectDraw : IUnknown {
+    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
+    virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) = 0;
+    virtual HRESULT CreateSurface(LPDDSURFACEDESC description, LPDIRECTDRAWSURFACE* surface,
+                                  IUnknown* outer) = 0;
+    virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
+};
+
+// Start-up: the DirectDraw object of the default display driver (guid NULL).
+HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW* directDraw, IUnknown* outer);
+
+#endif
