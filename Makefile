@@ -87,7 +87,7 @@ web:
 	@cmake -S . -B $(WEB) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
 		-DCMAKE_BUILD_TYPE=Release >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB) -j $(JOBS) --target muffins art
-	@/usr/bin/python3 tools/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
+	@/usr/bin/python3 engine/platform/hosts/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
 		--pack $(WEB)/Sounds --script tools/demo/demo.script
 
 # The site on this machine only, for a browser here (Ctrl+C stops it).
@@ -97,7 +97,7 @@ play-web: web
 
 # The site as one reproducible zip file, for any static host.
 web-zip: web
-	@/usr/bin/python3 tools/web/make_site.py --build $(WEB) --zip $(WEB)/muffins-meltdown-web.zip
+	@/usr/bin/python3 engine/platform/hosts/web/make_site.py --build $(WEB) --zip $(WEB)/muffins-meltdown-web.zip
 
 # Release build of the engine, the game and tolvo-bench (Google Benchmark, SDL2, pixman,
 # libtiff); prints each goal's ratio and writes build/bench/report.json.

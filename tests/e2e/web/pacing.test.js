@@ -1,4 +1,4 @@
-// The web host's pacing (web_library.js) against simulated displays: the engine's frame
+// The web host's pacing (web_bridge.js) against simulated displays: the engine's frame
 // pacer asks to sleep until each frame is due, the host wakes on the display frame that
 // shows it, and the game keeps 60 frames a second at 60, 120 and 144 Hz (and displays a
 // little off those), every frame on a display frame of its own, without stalls.
@@ -13,7 +13,7 @@ const path = require('node:path');
 const vm = require('node:vm');
 
 const LIBRARY = path.join(__dirname, '..', '..', '..', 'engine', 'platform', 'hosts', 'web',
-                          'web_library.js');
+                          'web_bridge.js');
 
 // Time, display frames and timers of a browser, simulated: events run in time order.
 class Browser {

@@ -737,7 +737,7 @@ def scenario_missing(ctx):
     for name in SITE_FILES:
         if name != "game-files.tar.gz":
             shutil.copyfile(os.path.join(ctx.web, name), os.path.join(site_dir, name))
-    subprocess.run([sys.executable, os.path.join(ROOT, "tools", "web", "make_site.py"), "--files",
+    subprocess.run([sys.executable, os.path.join(ROOT, "engine", "platform", "hosts", "web", "make_site.py"), "--files",
                     os.path.join(site_dir, "game-files.tar.gz"), "--pack",
                     os.path.join(ctx.web, "Images"), "--pack", os.path.join(ctx.web, "Sounds"),
                     "--leave-out", "Images/" + missing],

@@ -13,7 +13,7 @@ import unittest
 import zipfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
-sys.path.insert(0, os.path.join(ROOT, "tools", "web"))
+sys.path.insert(0, os.path.join(ROOT, "engine", "platform", "hosts", "web"))
 
 import make_site  # noqa: E402
 

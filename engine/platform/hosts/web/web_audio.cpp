@@ -3,7 +3,7 @@
 // make sound (after the player's first click or key press) and the ring's level; nothing
 // here ever waits for either.
 #include "engine/platform/hosts/web/web_host.h"
-#include "engine/platform/hosts/web/web_page.h"
+#include "engine/platform/hosts/web/web_bridge.h"
 
 namespace web {
 

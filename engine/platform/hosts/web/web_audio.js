@@ -1,4 +1,4 @@
-// The web host's sound (web_audio.cpp, web_page.h): the subset's finished mix, 16-bit
+// The web host's sound (web_audio.cpp, web_bridge.h): the subset's finished mix, 16-bit
 // samples at 44100 Hz, played by Web Audio. Each frame of the game's loop the host asks
 // how many sample frames top the output's ring up to a short target, and hands them over;
 // an AudioWorklet plays them from its ring on the browser's audio thread (a
@@ -7,7 +7,7 @@
 // first click or key press: until then, and whenever the output is not running, the
 // samples are taken as they fall due on the page's clock and dropped, so the game never
 // waits and the sound, once heard, is that of the moment. Linked into muffins.js with
-// --js-library; the page (tools/web/) is told the output's state and counts.
+// --js-library; the page (page/) is told the output's state and counts.
 var LibraryTolvoAudio = {
   $TolvoAudio__deps: ['$TolvoWeb'],
   $TolvoAudio: {

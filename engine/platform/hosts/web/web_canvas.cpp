@@ -1,7 +1,7 @@
 // The web host's main window: the page's canvas, sized to the view and showing each
-// presented frame as 5-6-5 pixels that the browser expands and scales (web_library.js).
+// presented frame as 5-6-5 pixels that the browser expands and scales (web_bridge.js).
 #include "engine/platform/hosts/web/web_host.h"
-#include "engine/platform/hosts/web/web_page.h"
+#include "engine/platform/hosts/web/web_bridge.h"
 
 #include <emscripten.h>
 

@@ -4,7 +4,7 @@
 #include "engine/platform/hosts/web/web.h"
 
 #include "engine/platform/hosts/web/web_host.h"
-#include "engine/platform/hosts/web/web_page.h"
+#include "engine/platform/hosts/web/web_bridge.h"
 
 #include <emscripten.h>
 

@@ -4,7 +4,7 @@
 // the gamepads' changes (web_gamepad.cpp). F11 and Alt+Enter are the host's own.
 #include "engine/platform/hosts/web/web_host.h"
 #include "engine/platform/hosts/web/web_keys.h"
-#include "engine/platform/hosts/web/web_page.h"
+#include "engine/platform/hosts/web/web_bridge.h"
 
 #include "engine/platform/subset/seam/events.h"
 
@@ -15,7 +15,7 @@
 namespace web {
 namespace {
 
-// The page's canvas (tools/web/index.html).
+// The page's canvas (page/index.html).
 const char* const CANVAS = "#screen";
 
 UINT ButtonMessage(unsigned short button, bool down) {

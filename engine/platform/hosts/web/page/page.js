@@ -414,7 +414,7 @@
       hint();
       say('The game stopped: ' + what);
     },
-    // The web host's calls into the page (web_library.js).
+    // The web host's calls into the page (web_bridge.js).
     page: {
       layout: layout,
       windowShown: function() {

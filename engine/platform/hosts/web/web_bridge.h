@@ -1,8 +1,8 @@
-// What the page does for the web host: the JavaScript of web_library.js and web_audio.js,
+// The C++ side of the bridge to the browser: the JavaScript of web_bridge.js and web_audio.js,
 // linked into the program. The functions marked as yielding return to the browser and come back
 // later (Asyncify), so the page stays alive while the engine's loop runs.
-#ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_PAGE_H
-#define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_PAGE_H
+#ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_BRIDGE_H
+#define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_BRIDGE_H
 
 #include <cstdint>
 

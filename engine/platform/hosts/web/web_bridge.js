@@ -1,7 +1,7 @@
-// The web host's JavaScript (web_page.h): drawing frames on the page's canvas, waiting for
+// The web host's JavaScript (web_bridge.h): drawing frames on the page's canvas, waiting for
 // the display, yielding to the browser, the modal message box and the full screen (the
 // sound is web_audio.js's). Linked into muffins.js
-// with --js-library; the page (tools/web/) supplies Module.canvas and Module.page.
+// with --js-library; the page (page/) supplies Module.canvas and Module.page.
 var LibraryTolvoWeb = {
   $TolvoWeb: {
     canvas: null,

@@ -22,6 +22,7 @@ import tarfile
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+PAGE_FOLDER = os.path.join(HERE, "page")
 PROGRAM = ["muffins.js", "muffins.wasm"]
 FILES = "game-files.tar.gz"
 PAGE = "index.html"
@@ -30,10 +31,10 @@ FIXED_TIME = (1980, 1, 1, 0, 0, 0)  # the earliest a zip file can say
 
 def page():
     """index.html with its style and script written in."""
-    with open(os.path.join(HERE, "index.html"), encoding="utf-8") as stream:
+    with open(os.path.join(PAGE_FOLDER, "index.html"), encoding="utf-8") as stream:
         html = stream.read()
     for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
-        with open(os.path.join(HERE, name), encoding="utf-8") as stream:
+        with open(os.path.join(PAGE_FOLDER, name), encoding="utf-8") as stream:
             text = stream.read()
         if marker not in html:
             raise SystemExit("make_site: index.html has no place for %s" % name)
