@@ -130,7 +130,7 @@ soak:
 	@$(DEPS) build art
 	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
-	@/usr/bin/python3 tests/soak/soak.py --program $(BUILD)/muffins --images $(BUILD)/Images \
+	@/usr/bin/python3 tests/program/soak.py --program $(BUILD)/muffins --images $(BUILD)/Images \
 		--frames $(SOAK_FRAMES) --seed $(SOAK_SEED) --min-restarts 200 --rss-growth-mb 8
 
 # The archives a player downloads, in dist/ with SHA256SUMS, the same bytes from the same
@@ -168,7 +168,7 @@ release-test: release
 	@$(DEPS) build art release
 	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
-	@timeout -k 20 900 /usr/bin/python3 tests/release/check_release.py --dist dist \
+	@timeout -k 20 900 /usr/bin/python3 tests/e2e/release/check_release.py --dist dist \
 		--native $(BUILD) --release-build $(RELEASE_BUILD) --out $(BUILD)/release-test \
 		--only archives --only linux --only install
 
@@ -177,7 +177,7 @@ e2e-release: release
 	@$(DEPS) build art test windows e2e release
 	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
-	@timeout -k 20 900 /usr/bin/python3 tests/release/check_release.py --dist dist \
+	@timeout -k 20 900 /usr/bin/python3 tests/e2e/release/check_release.py --dist dist \
 		--native $(BUILD) --release-build $(RELEASE_BUILD) --windows-build build-windows \
 		--out $(BUILD)/release-test --only windows --only web
 

@@ -25,7 +25,7 @@ def dump_of(words):
 
 
 class PlaceView(unittest.TestCase):
-    # The same situations as tests/sdl/view_test.cpp.
+    # The same situations as tests/engine/platform/hosts/sdl/view_test.cpp.
     CASES = [
         ((900, 500, 900, 500), (0, 0, 900, 500)),
         ((900, 500, 1000, 700), (50, 100, 900, 500)),
