@@ -4,30 +4,21 @@
 // not asked to change its display mode.
 #include "engine/platform/hosts/sdl/sdl_host.h"
 
-#include <algorithm>
-
 namespace sdl {
 
-bool SdlHost::HostKey(const SDL_KeyboardEvent& event) {
-    SDL_Keycode key = event.keysym.sym;
-    if (event.type == SDL_KEYUP) {
-        // The release of a key the host took goes with it, whatever the modifiers now.
-        auto taken = std::find(hostKeys.begin(), hostKeys.end(), key);
-        if (taken == hostKeys.end()) {
-            return false;
-        }
-        hostKeys.erase(taken);
-        return true;
-    }
-    bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
-    if (key != SDLK_F11 && !(enter && (event.keysym.mod & KMOD_ALT))) {
-        return false;
-    }
-    if (!event.repeat) {
-        hostKeys.push_back(key);
+bool SdlHost::FullScreenKey(const SDL_KeyboardEvent& event) {
+    const bool alt = (event.keysym.mod & KMOD_ALT) != 0;
+    switch (fullScreenKeys.Key(VirtualKey(event.keysym.sym), alt, event.type == SDL_KEYDOWN,
+                               event.repeat != 0)) {
+    case subset::FullScreenKeys::TOGGLE:
         ToggleDesktopFullScreen();
+        return true;
+    case subset::FullScreenKeys::TAKE:
+        return true;
+    case subset::FullScreenKeys::PASS:
+        break;
     }
-    return true;
+    return false;
 }
 
 void SdlHost::ToggleDesktopFullScreen() {

@@ -9,6 +9,7 @@
 
 #include "engine/platform/hosts/sdl/sdl_pacing.h"
 #include "engine/platform/hosts/sdl/sdl_view.h"
+#include "engine/platform/subset/seam/full_screen_keys.h"
 #include "engine/platform/subset/seam/host.h"
 #include "engine/platform/subset/seam/settings.h"
 
@@ -86,7 +87,7 @@ class SdlHost : public subset::Host {
     void Handle(const SDL_Event& event);
     void HandleWindow(const SDL_WindowEvent& event);
     // Keys the host keeps for itself (F11, Alt+Enter): true when `event` was one.
-    bool HostKey(const SDL_KeyboardEvent& event);
+    bool FullScreenKey(const SDL_KeyboardEvent& event);
     void ToggleDesktopFullScreen();
     // Gamepad events: true when `event` was one.
     bool HandleGamepad(const SDL_Event& event);
@@ -133,8 +134,8 @@ class SdlHost : public subset::Host {
     bool desktopFull = false;
     bool windowKept = false;
     SDL_Rect windowed = {0, 0, 0, 0};
-    int display = 0;                   // the display the window is on
-    std::vector<SDL_Keycode> hostKeys; // pressed keys the host took, whose releases it takes
+    int display = 0; // the display the window is on
+    subset::FullScreenKeys fullScreenKeys;
     VsyncPacing pacing;
     // A resized or uncovered window not drawn since (the engine may not be presenting).
     bool redraw = false;

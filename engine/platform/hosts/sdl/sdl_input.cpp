@@ -121,7 +121,7 @@ void SdlHost::Handle(const SDL_Event& event) {
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        if (HostKey(event.key)) {
+        if (FullScreenKey(event.key)) {
             break;
         }
         int key = VirtualKey(event.key.keysym.sym);

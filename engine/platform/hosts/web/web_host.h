@@ -7,6 +7,7 @@
 
 #include "engine/platform/hosts/web/web_keys.h"
 #include "engine/platform/hosts/web/web_pads.h"
+#include "engine/platform/subset/seam/full_screen_keys.h"
 #include "engine/platform/subset/seam/host.h"
 #include "engine/platform/subset/seam/settings.h"
 
@@ -54,8 +55,8 @@ class WebHost : public subset::Host {
     void KeyChanged(int key, bool down);
     void FocusChanged(bool gained);
     // F11 and Alt+Enter, the host's (from the key handler).
-    HostKeys::Action HostKey(int key, bool alt, bool down, bool repeat) {
-        return hostKeys.Key(key, alt, down, repeat);
+    subset::FullScreenKeys::Action FullScreenKey(int key, bool alt, bool down, bool repeat) {
+        return fullScreenKeys.Key(key, alt, down, repeat);
     }
     // web_gamepad.cpp: the browser saw a pad (gamepadconnected), so there are pads to read.
     void PadsSeen() { padsSeen = true; }
@@ -78,7 +79,7 @@ class WebHost : public subset::Host {
 
     std::vector<Input> inputs;
     HeldKeys held;
-    HostKeys hostKeys;
+    subset::FullScreenKeys fullScreenKeys;
     PadTracker pads;
     bool padsSeen = false;
     bool pageFocused = true;

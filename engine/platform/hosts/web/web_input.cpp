@@ -38,14 +38,14 @@ EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void* data) {
         return EM_FALSE;
     }
     const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
-    switch (host->HostKey(key, event->altKey, down, event->repeat)) {
-    case HostKeys::TOGGLE:
+    switch (host->FullScreenKey(key, event->altKey, down, event->repeat)) {
+    case subset::FullScreenKeys::TOGGLE:
         // Now, while the browser handles the key: a page may go full screen only then.
         tolvo_web_full_screen();
         return EM_TRUE;
-    case HostKeys::TAKE:
+    case subset::FullScreenKeys::TAKE:
         return EM_TRUE;
-    case HostKeys::PASS:
+    case subset::FullScreenKeys::PASS:
         break;
     }
     host->Queue(Input{Input::KEY, key, down, 0, 0, 0});

@@ -18,7 +18,8 @@ int VirtualKey(const char* code);
 // Whether the browser keeps its own meaning for a key (the game still hears it): shortcuts
 // with Ctrl or the Command key, function keys (reloading, the developer tools) and Tab
 // (moving to the page's buttons). Every other key the game uses does not scroll the page
-// or type anywhere else. F11 and Alt+Enter are the host's (HostKeys), asked first.
+// or type anywhere else. F11 and Alt+Enter are the host's (subset::FullScreenKeys), asked
+// first.
 bool BrowserKeeps(int virtualKey, bool control, bool meta);
 
 // The keys the engine was told are down.
@@ -33,21 +34,6 @@ class HeldKeys {
 
   private:
     std::set<int> held;
-};
-
-// F11 and Alt+Enter are the host's, as on the SDL host: they toggle the page's full screen
-// and neither the game nor the browser sees them, nor the release of a key they took.
-class HostKeys {
-  public:
-    enum Action {
-        PASS,   // the game's key: queue it
-        TAKE,   // the host's: nothing to do but keep it from the game and the browser
-        TOGGLE, // the host's, freshly pressed: toggle the full screen now
-    };
-    Action Key(int virtualKey, bool alt, bool down, bool repeat);
-
-  private:
-    std::set<int> taken; // pressed as the host's key and not yet released
 };
 
 } // namespace web
