@@ -150,7 +150,7 @@ int File::Open(const char* fileName, int openFlags) {
             }
             // The existence check opens the file in the mode the stream will use, and
             // that stream is kept: one open instead of two.
-            probe = OpenHostFile(fileName, ReadOnlyMode(openFlags));
+            probe = OpenPlatformFile(fileName, ReadOnlyMode(openFlags));
             if (!probe) {
                 debugLog.Write(MSG_MISSING_READ);
                 return FILE_NOTFOUND;
@@ -199,7 +199,7 @@ int File::Open(const char* fileName, int openFlags) {
     std::strcpy(mode, newMode);
     flags = openFlags;
     // The probe was opened in exactly this mode (ReadOnlyMode of a valid request).
-    stream = probe ? probe : OpenHostFile(name, mode);
+    stream = probe ? probe : OpenPlatformFile(name, mode);
     if (!stream) {
         Fail(MSG_OPEN_FAILED);
     }
@@ -326,7 +326,7 @@ long File::Tell() {
 }
 
 int File::Exists(const char* fileName) {
-    std::FILE* probe = OpenHostFile(fileName, "r");
+    std::FILE* probe = OpenPlatformFile(fileName, "r");
     if (!probe) {
         return FILE_NOTFOUND;
     }

@@ -1,6 +1,6 @@
 #include "engine/platform/file_names.h"
 
-// The data and state folders are plain text rules, the same on every host.
+// The data and state folders are plain text rules, the same on every system.
 
 std::vector<std::string> DataFolders(const std::string& program) {
     size_t slash = program.find_last_of('/');
@@ -38,7 +38,7 @@ std::string ResolveFileName(const char* name) {
     return name ? name : "";
 }
 
-std::FILE* OpenHostFile(const char* name, const char* mode) {
+std::FILE* OpenPlatformFile(const char* name, const char* mode) {
     return std::fopen(name, mode);
 }
 
@@ -113,7 +113,7 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& compo
     return best;
 }
 
-// name resolved below base, a host folder taken as it is (empty: the working
+// name resolved below base, a system folder taken as it is (empty: the working
 // directory). Only name's own components are matched without regard to case.
 std::string ResolveBelow(const std::string& base, const char* name) {
     std::vector<std::string> components;
@@ -156,16 +156,16 @@ std::string ResolveBelow(const std::string& base, const char* name) {
     return result;
 }
 
-// The C library's open of a host name: "t" dropped (text mode is the only mode here),
+// The C library's open of a system name: "t" dropped (text mode is the only mode here),
 // and a folder refused as Windows refuses it (POSIX lets "r" succeed on one).
 std::FILE* OpenResolved(const std::string& path, const char* mode) {
-    std::string hostMode;
+    std::string systemMode;
     for (const char* m = mode; *m; ++m) {
         if (*m != 't') {
-            hostMode += *m;
+            systemMode += *m;
         }
     }
-    std::FILE* stream = std::fopen(path.c_str(), hostMode.c_str());
+    std::FILE* stream = std::fopen(path.c_str(), systemMode.c_str());
     if (!stream) {
         return nullptr;
     }
@@ -258,7 +258,7 @@ std::string FindFileToRead(const char* name, const std::vector<std::string>& fol
     return here;
 }
 
-std::FILE* OpenHostFile(const char* name, const char* mode) {
+std::FILE* OpenPlatformFile(const char* name, const char* mode) {
     if (!name || !mode) {
         errno = EINVAL;
         return nullptr;
@@ -281,7 +281,7 @@ std::FILE* OpenUserFile(const char* name, const char* mode, std::string* elsewhe
     if (elsewhere) {
         elsewhere->clear();
     }
-    std::FILE* stream = OpenHostFile(name, mode);
+    std::FILE* stream = OpenPlatformFile(name, mode);
     if (stream || !name || !mode || OpensExisting(mode) || IsAbsolute(name)) {
         return stream;
     }

@@ -36,7 +36,7 @@ bool ParseNumber(const std::string& text, long limit, int* out) {
 } // namespace
 
 bool ReadPam(const char* path, Pam& pam, std::string& error) {
-    std::FILE* f = OpenHostFile(path, "rb");
+    std::FILE* f = OpenPlatformFile(path, "rb");
     if (!f) {
         error = "cannot open";
         return false;
@@ -101,7 +101,7 @@ bool ReadPam(const char* path, Pam& pam, std::string& error) {
 }
 
 bool WritePam(const char* path, const Pam& pam, std::string& error) {
-    std::FILE* f = OpenHostFile(path, "wb");
+    std::FILE* f = OpenPlatformFile(path, "wb");
     if (!f) {
         error = std::strerror(errno);
         return false;

@@ -80,7 +80,7 @@ const char* ModeName(int mode) {
 // Reads the header and the first directory as stored, for people to look at. Bounded
 // by the file's size, so a broken file shows what it holds and nothing more.
 bool DumpDirectory(const char* name) {
-    std::FILE* f = OpenHostFile(name, "rb");
+    std::FILE* f = OpenPlatformFile(name, "rb");
     if (!f) {
         std::fprintf(stderr, "tolvo-tif: cannot open %s\n", name);
         return false;

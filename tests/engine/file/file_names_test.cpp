@@ -73,20 +73,20 @@ TEST_F(FileNames, AbsoluteNames) {
     EXPECT_EQ(ResolveFileName("\\DEV\\NULL"), "/dev/null");
 }
 
-TEST_F(FileNames, OpenHostFileAcceptsTextModeAndRefusesFolders) {
-    std::FILE* text = OpenHostFile("images\\falling1.tif", "rt");
+TEST_F(FileNames, OpenPlatformFileAcceptsTextModeAndRefusesFolders) {
+    std::FILE* text = OpenPlatformFile("images\\falling1.tif", "rt");
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::fgetc(text), 'f');
     std::fclose(text);
 
-    std::FILE* made = OpenHostFile("IMAGES\\made.txt", "w+t");
+    std::FILE* made = OpenPlatformFile("IMAGES\\made.txt", "w+t");
     ASSERT_NE(made, nullptr);
     std::fclose(made);
     EXPECT_TRUE(FileIsThere("Images/made.txt"));
 
-    EXPECT_EQ(OpenHostFile("images", "r"), nullptr);
-    EXPECT_EQ(OpenHostFile("images\\intro", "rb"), nullptr);
-    EXPECT_EQ(OpenHostFile(nullptr, "r"), nullptr);
+    EXPECT_EQ(OpenPlatformFile("images", "r"), nullptr);
+    EXPECT_EQ(OpenPlatformFile("images\\intro", "rb"), nullptr);
+    EXPECT_EQ(OpenPlatformFile(nullptr, "r"), nullptr);
 }
 
 } // namespace

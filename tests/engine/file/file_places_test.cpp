@@ -159,9 +159,9 @@ TEST_F(FindFileToReadTest, ANameFoundNowhereIsTheWorkingDirectorysAndAbsoluteNam
     EXPECT_EQ(FindFileToRead(absolute.c_str(), unpacked), absolute);
 }
 
-// OpenHostFile with the real program: a file beside the test program is read from any
+// OpenPlatformFile with the real program: a file beside the test program is read from any
 // working directory, but files being written stay in the working directory.
-TEST(OpenHostFileSearch, ReadsBesideTheProgramWritesInTheWorkingDirectory) {
+TEST(OpenPlatformFileSearch, ReadsBesideTheProgramWritesInTheWorkingDirectory) {
     TempFolder folder;
     ASSERT_TRUE(folder.Ok());
     const std::vector<std::string> folders = DataFolders(ProgramFileName());
@@ -170,7 +170,7 @@ TEST(OpenHostFileSearch, ReadsBesideTheProgramWritesInTheWorkingDirectory) {
     const std::string beside = folders[0] + "/" + name;
     WriteWholeFile(beside, "beside the program");
 
-    std::FILE* read = OpenHostFile(name.c_str(), "rt");
+    std::FILE* read = OpenPlatformFile(name.c_str(), "rt");
     std::string text = "<not opened>";
     if (read) {
         char buffer[64] = {};
@@ -180,7 +180,7 @@ TEST(OpenHostFileSearch, ReadsBesideTheProgramWritesInTheWorkingDirectory) {
     EXPECT_EQ(text, "beside the program");
     EXPECT_EQ(File::Exists(name.c_str()), FILE_FOUND);
 
-    std::FILE* written = OpenHostFile(name.c_str(), "w");
+    std::FILE* written = OpenPlatformFile(name.c_str(), "w");
     ASSERT_NE(written, nullptr);
     std::fputs("here", written);
     std::fclose(written);
