@@ -1,20 +1,16 @@
-#!/usr/bin/python3
 """Checks of the end-to-end runs' own tools: xwd decoding in the shapes the X
 servers really produce, the screen comparison, PNG and PAM files, and the
 reading of debug.txt."""
 
 import os
 import struct
-import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import numpy as np
 
-import numpy as np  # noqa: E402
-
-import screen  # noqa: E402
-from run_e2e import log_lines  # noqa: E402
+from .harness import screen
+from .harness.game import log_lines
 
 
 def xwd(width, height, depth, bits_per_pixel, bytes_per_line, masks, rows, byte_order=0,

@@ -1,18 +1,12 @@
-#!/usr/bin/python3
 """Checks of the end-to-end runs' view placement and scaled matching: the same
 placements as the SDL host's own, and pictures found at their scale."""
 
-import os
 import struct
-import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import numpy as np
 
-import numpy as np  # noqa: E402
-
-import screen  # noqa: E402
-import view  # noqa: E402
+from .harness import screen, view
 
 
 def dump_of(words):

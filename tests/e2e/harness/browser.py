@@ -3,9 +3,9 @@
 standard library. Also a quiet static server for a site folder on 127.0.0.1.
 
     with Browser() as browser:
-        page = browser.new_page()
-        page.navigate("http://127.0.0.1:PORT/index.html?trace")
-        page.wait_for("the first frame", lambda: page.evaluate("tolvoStats.firstFrame"), 20)
+        with browser.new_page() as page:
+            page.navigate("http://127.0.0.1:PORT/index.html?trace")
+            page.wait_for("the first frame", lambda: page.evaluate("tolvoStats.firstFrame"), 20)
 
 Every wait is bounded; the browser is stopped by its own process id.
 """
@@ -22,11 +22,9 @@ import tempfile
 import threading
 import time
 
+from .session import Failure, wait_for
+
 CHROMIUM_NAMES = ("chromium", "chromium-browser")
-
-
-class Failure(Exception):
-    pass
 
 
 def find_chromium():
@@ -194,7 +192,8 @@ class Browser:
 
 
 class Page:
-    """One tab: its console lines, network transfer, script evaluation and real input."""
+    """One tab: its console lines, network transfer, script evaluation and real input; as a
+    context, closed at its end."""
 
     def __init__(self, browser, session, width=None, height=None):
         self.browser = browser
@@ -281,13 +280,21 @@ class Page:
             stream.write(base64.b64decode(data))
 
     def wait_for(self, what, condition, timeout, interval=0.1):
-        deadline = time.monotonic() + timeout
-        while True:
-            value = condition()
-            if value:
-                return value
-            if self.errors:
-                raise Failure("while waiting for %s, the page threw: %s" % (what, self.errors[0]))
-            if time.monotonic() > deadline:
-                raise Failure("%s did not happen within %ss" % (what, timeout))
-            time.sleep(interval)
+        """wait_for that fails as soon as the page throws."""
+        return wait_for(what, condition, timeout, interval, guard=self._threw)
+
+    def _threw(self, what):
+        if self.errors:
+            raise Failure("while waiting for %s, the page threw: %s" % (what, self.errors[0]))
+
+    def close(self):
+        self.send("Page.close")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        try:
+            self.close()
+        except Failure:
+            pass

@@ -1,8 +1,4 @@
-"""Throw-away X displays, bounded processes and real key events for the end-to-end runs.
-
-Every process started here is remembered and stopped by its own id (its process
-group) when the run ends; every wait has a time limit.
-"""
+"""Throw-away X displays (Xvfb) with real key events, and what the game shows on them."""
 
 import os
 import re
@@ -11,74 +7,15 @@ import signal
 import subprocess
 import time
 
-from screen import Dump
+from . import screen
+from .session import Failure, check, say, wait_for
 
-
-class Failure(Exception):
-    """A check of an end-to-end run did not hold."""
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-def wait_for(what, probe, timeout, interval=0.2):
-    """Call probe until it returns something true; fail after `timeout` seconds."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() >= deadline:
-            raise Failure("timed out after %gs waiting for %s" % (timeout, what))
-        time.sleep(interval)
-
-
-class Process:
-    """A child process in its own process group, so it and its helpers stop together."""
-
-    def __init__(self, argv, cwd=None, env=None, log=None):
-        self.argv = argv
-        self.log = open(log, "wb") if log else subprocess.DEVNULL
-        self.proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
-                                     stdout=self.log, stderr=subprocess.STDOUT,
-                                     start_new_session=True)
-        self.pid = self.proc.pid
-
-    def poll(self):
-        return self.proc.poll()
-
-    def wait(self, timeout):
-        try:
-            return self.proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure("%s still running after %gs" % (os.path.basename(self.argv[0]), timeout))
-
-    def stop(self):
-        """Stop the process group: politely, then for sure."""
-        for sig, grace in ((signal.SIGTERM, 3.0), (signal.SIGKILL, 3.0)):
-            if self.proc.poll() is not None:
-                break
-            try:
-                os.killpg(self.pid, sig)
-            except ProcessLookupError:
-                break
-            try:
-                self.proc.wait(timeout=grace)
-            except subprocess.TimeoutExpired:
-                pass
-        # Helpers left in the group after the leader ended.
-        try:
-            os.killpg(self.pid, signal.SIGKILL)
-        except (ProcessLookupError, PermissionError):
-            pass
-        if self.log is not subprocess.DEVNULL:
-            self.log.close()
+TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
 
 
 class Display:
-    """An Xvfb server on a free display number, with its own screen depth."""
+    """An Xvfb server on a free display number, with its own screen depth; as a context,
+    stopped at its end."""
 
     def __init__(self, depth, size="1024x768", log=None):
         read_end, write_end = os.pipe()
@@ -99,6 +36,7 @@ class Display:
             raise Failure("Xvfb did not start (depth %d)" % depth)
         self.name = ":" + number
         self.depth = depth
+        self.size = tuple(int(n) for n in size.split("x"))
 
     def env(self, base=None):
         env = dict(os.environ if base is None else base)
@@ -123,18 +61,13 @@ class Display:
                              r'\s+\+(-?\d+)\+(-?\d+)\s*$')
         for line in out.decode(errors="replace").splitlines():
             match = pattern.match(line)
-            if not match:
-                continue
-            name = match.group(2)
-            found.append({
-                "id": match.group(1),
-                "name": name[1:-1] if name.startswith('"') else "",
-                "class": match.group(3),
-                "width": int(match.group(4)),
-                "height": int(match.group(5)),
-                "x": int(match.group(6)),
-                "y": int(match.group(7)),
-            })
+            if match:
+                name = match.group(2)
+                found.append({"id": match.group(1),
+                              "name": name[1:-1] if name.startswith('"') else "",
+                              "class": match.group(3),
+                              "width": int(match.group(4)), "height": int(match.group(5)),
+                              "x": int(match.group(6)), "y": int(match.group(7))})
         return found
 
     def find_window(self, what, timeout, **want):
@@ -145,14 +78,15 @@ class Display:
                     continue
                 if "class_has" in want and want["class_has"] not in window["class"]:
                     continue
-                if window["width"] < want.get("min_width", 1):
-                    continue
-                if window["height"] < want.get("min_height", 1):
-                    continue
-                return window
+                if (window["width"] >= want.get("min_width", 1) and
+                        window["height"] >= want.get("min_height", 1)):
+                    return window
             return None
 
-        return wait_for(what, probe, timeout)
+        window = wait_for(what, probe, timeout)
+        say("  window %s, %dx%d at (%d,%d)" % (window["id"], window["width"], window["height"],
+                                               window["x"], window["y"]))
+        return window
 
     def screenshot(self, path):
         """Dump the whole screen with xwd and read it."""
@@ -160,7 +94,7 @@ class Display:
         check(code == 0 and out, "xwd could not dump the screen")
         with open(path, "wb") as stream:
             stream.write(out)
-        return Dump(out)
+        return screen.Dump(out)
 
     def focus(self, window):
         """Give a window the keyboard, and the pointer too (no window manager runs)."""
@@ -194,27 +128,48 @@ class Display:
             self.number_pipe = None
         if self.log is not subprocess.DEVNULL:
             self.log.close()
+            self.log = subprocess.DEVNULL
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
 
 
-def run_scenarios(scenarios, only, call, say, errors=()):
-    """Runs each scenario named in `only` (all when empty) through call(run), saying how
-    each ended and how long it all took; returns the names of those that failed. A
-    scenario fails by raising Failure, or one of the common errors of file and process
-    handling (and `errors`)."""
-    caught = (Failure, OSError, ValueError, KeyError, subprocess.TimeoutExpired) + tuple(errors)
-    failed = []
-    started = time.monotonic()
-    for name, run in scenarios:
-        if only and name not in only:
-            continue
-        say("%s ..." % name)
-        begun = time.monotonic()
-        try:
-            call(run)
-            say("%s: PASS (%.0fs)" % (name, time.monotonic() - begun))
-        except caught as failure:
-            say("%s: FAIL: %s" % (name, failure))
-            failed.append(name)
-    say("%s in %.0fs" % ("all passed" if not failed else "FAILED: " + ", ".join(failed),
-                         time.monotonic() - started))
-    return failed
+def save_window(dump, reading, window, dx, dy, path):
+    """Write the window's area of a screen dump as PNG, in the reading that matched."""
+    words = screen.reading_by_name(dump, reading)
+    x0, y0 = max(0, window["x"] + dx), max(0, window["y"] + dy)
+    crop = words[y0:y0 + window["height"], x0:x0 + window["width"]]
+    screen.write_png(path, screen.rgb_from_565(crop))
+
+
+def check_title(display, window, title, out, name, attempts=5):
+    """The window shows the title page (5-6-5) on TITLE_MATCH of its pixels."""
+    # A window that is still being placed, or caught mid-copy, gets a few more looks, each
+    # with its geometry read again.
+    for attempt in range(attempts):
+        if attempt:
+            time.sleep(0.5)
+            window = next((w for w in display.windows() if w["id"] == window["id"]), window)
+        dump = display.screenshot(os.path.join(out, name + ".xwd"))
+        share, reading, dx, dy = screen.match_region(dump, title, window["x"], window["y"],
+                                                     window["width"], window["height"])
+        if share >= TITLE_MATCH:
+            break
+    save_window(dump, reading, window, dx, dy, os.path.join(out, name + ".png"))
+    check(share >= TITLE_MATCH, "%s: the window shows the title page on only %.1f%% of its pixels "
+          "(best reading %s)" % (name, 100 * share, reading or "none"))
+    say("  title page on screen: %.1f%% of pixels match (%s, offset %+d,%+d)" %
+        (100 * share, reading, dx, dy))
+
+
+def escape_quits(display, game, window=None, who="the game"):
+    """Escape (to the window, when given) ends the game with exit code 0."""
+    if window:
+        display.focus(window)
+    display.tap("Escape")
+    code = game.wait(20)
+    check(code == 0, "%s ended with %d after Escape, expected 0" % (who, code))
+    say("  Escape ended %s with exit code 0" % who)

@@ -4,7 +4,7 @@ picture there, scaled by nearest neighbour, with the rest of the window black.""
 
 import numpy as np
 
-import screen
+from . import screen
 
 
 def place_view(view_width, view_height, width, height):

@@ -68,21 +68,23 @@ class Dump:
                 found.append(("%d-byte by masks" % size, rgb_to_565(channels(values, masks))))
         return found
 
-    def natural_rgb(self):
-        """The dump as 8-bit RGB the way a viewer would show it (see natural_565)."""
+    def natural(self):
+        """The reading a viewer would take, the header's own pixel size and masks: (5-6-5
+        words, None) where the values are 5-6-5, else (None, 8-bit RGB)."""
         values = self.values(self.pixel_sizes()[0])
         masks = (self.red_mask, self.green_mask, self.blue_mask)
         if masks == (0xF800, 0x07E0, 0x001F) or not all(masks) or int(values.max()) <= 0xFFFF:
-            return rgb_from_565(values & 0xFFFF)
-        return channels(values, masks)
+            return (values & 0xFFFF).astype(np.uint16), None
+        return None, channels(values, masks)
+
+    def natural_rgb(self):
+        """The dump as 8-bit RGB the way a viewer would show it."""
+        words, rgb = self.natural()
+        return rgb_from_565(words) if rgb is None else rgb
 
     def natural_565(self):
-        """The reading a viewer would take: the header's own pixel size and masks."""
-        values = self.values(self.pixel_sizes()[0])
-        masks = (self.red_mask, self.green_mask, self.blue_mask)
-        if masks == (0xF800, 0x07E0, 0x001F) or not all(masks) or int(values.max()) <= 0xFFFF:
-            return (values & 0xFFFF).astype(np.uint16)
-        return rgb_to_565(channels(values, masks))
+        words, rgb = self.natural()
+        return rgb_to_565(rgb) if words is None else words
 
 
 def channels(values, masks):

@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The end-to-end runs' timings against their goals: a report that prints and never fails.
 
 How fast a page opens, how many frames a second a run makes and how late a sound comes
@@ -7,8 +6,8 @@ advance, traces and pixels equal, keys arrive, sound is heard) and write these f
 to JSON files in their output folders; this compares those of the current run with
 their goals.
 
-    figures.py [FOLDER ...]    the figures last written there (default build/e2e and
-                               build/e2e/web)
+    python3 -m tests.e2e.harness.figures [FOLDER ...]
+        the figures last written there (default build/e2e and build/e2e/web)
 """
 
 import json
