@@ -19,7 +19,7 @@ import time
 
 import numpy as np
 
-from .harness import game, view
+from .harness import figures, game, view
 from .harness.game import GAME_TITLE, VIEW_HEIGHT, VIEW_WIDTH, last_trace
 from .harness.session import Process, check, empty_folder, game_env, say, wait_for
 from .harness.xserver import Display, check_title, escape_quits, save_window
@@ -128,10 +128,9 @@ def scenario_sdl_audio(ctx):
         latencies = [when_sound(tune) - when_trace(1), when_sound(back) - when_trace(160)]
         say("  latency from the frame to the device: %.0f ms at the tune's start, %.0f ms "
             "when unmuted" % (1000 * latencies[0], 1000 * latencies[1]))
-        with open(os.path.join(ctx.out, "sdl-audio.json"), "w") as stream:
-            json.dump({"latencyMostMs": round(1000 * max(latencies), 1),
-                       "latenciesMs": [round(1000 * latency, 1) for latency in latencies]},
-                      stream, indent=1)
+        figures.write(ctx.out, "sdl-audio", {
+            "latencyMostMs": round(1000 * max(latencies), 1),
+            "latenciesMs": [round(1000 * latency, 1) for latency in latencies]})
 
 
 # The SDL host's comforts: a window that resizes, full screen on a key, smooth frames.
@@ -270,8 +269,7 @@ def scenario_sdl_pacing(ctx):
                 "p1 %.2f, median %.2f, p99 %.2f, min %.2f, max %.2f" % (
                     name, stats["intervals"], stats["mean"], stats["fps"], stats["sd"],
                     stats["p1"], stats["p50"], stats["p99"], stats["min"], stats["max"]))
-    with open(os.path.join(ctx.out, "sdl-pacing.json"), "w") as stream:
-        json.dump(found, stream, indent=1)
+    figures.write(ctx.out, "sdl-pacing", found)
     # Xvfb shows no refresh rate, so the host paces to 60 a second by its own clock. A busy
     # machine makes frames late: how near 16.67 ms they came is a figure for the report
     # (figures.py); far faster (unpaced) or far slower (stalled) is a fault.

@@ -51,7 +51,7 @@ import time
 import numpy as np
 from PIL import Image
 
-from .harness import game, screen
+from .harness import figures, game, screen
 from .harness.browser import Browser, Site
 from .harness.game import DEMO, WALK_LEFT, WALK_RIGHT, native_run
 from .harness.session import ROOT, Failure, check, empty_folder, run_scenarios, say
@@ -220,11 +220,14 @@ def shows(page, element):
     return page.evaluate("!document.getElementById('%s').hidden" % element)
 
 
+def is_open(page, dialog):
+    return page.evaluate("document.getElementById('%s').open" % dialog)
+
+
 def open_log(page):
     """The page's debug log opened by its button: its text."""
     page.click("#log")
-    page.wait_for("the debug log", lambda: page.evaluate(
-        "document.getElementById('log-view').open"), 10)
+    page.wait_for("the debug log", lambda: is_open(page, "log-view"), 10)
     return page_text(page, "#log-text")
 
 
@@ -302,8 +305,7 @@ def check_title(ctx, browser, name, renderers):
     last = json.loads(page.evaluate(counts))
     seconds = (last[2] - first[2]) / 1000
     rate, display = (last[0] - first[0]) / seconds, (last[1] - first[1]) / seconds
-    with open(os.path.join(ctx.out, name + ".json"), "w") as stream:
-        json.dump({"gameFps": round(rate, 2), "displayFps": round(display, 2)}, stream, indent=1)
+    figures.write(ctx.out, name, {"gameFps": round(rate, 2), "displayFps": round(display, 2)})
     check(display / 3 <= rate <= 2 * display, "the game ran %.1f frames a second on a display "
           "showing %.1f" % (rate, display))
     say("  paced: %.1f game frames a second, the display %.1f" % (rate, display))
@@ -418,8 +420,7 @@ def scenario_keys(ctx):
         check("WindowsDX: Initialization finished OK." in log, "the debug log shows %r"
               % log[:200])
         press(page, "Escape")
-        page.wait_for("the debug log closed", lambda: not page.evaluate(
-            "document.getElementById('log-view').open"), 10)
+        page.wait_for("the debug log closed", lambda: not is_open(page, "log-view"), 10)
         time.sleep(0.3)
         check(not exit_lines(page), "Escape on the debug log ended the game")
         say("  the debug log shows debug.txt; Escape closed it and not the game")
@@ -579,12 +580,11 @@ def scenario_sound(ctx):
             "mixed to heard %.0f ms (95%%: %.0f ms, %d chunks; the browser's own output %.0f ms)"
             % (audio["played"] / SOUND_RATE, audio["peak"], audio["underruns"], middle, high,
                len(latencies), browser_ms))
-        with open(os.path.join(ctx.out, "web-sound.json"), "w") as stream:
-            json.dump({"latencyMedianMs": round(middle, 1), "latency95Ms": round(high, 1),
-                       "underruns": audio["underruns"], "targetMs": audio["targetMs"],
-                       "baseLatency": audio["baseLatency"],
-                       "outputLatency": audio["outputLatency"], "latencies": latencies},
-                      stream, indent=1)
+        figures.write(ctx.out, "web-sound", {
+            "latencyMedianMs": round(middle, 1), "latency95Ms": round(high, 1),
+            "underruns": audio["underruns"], "targetMs": audio["targetMs"],
+            "baseLatency": audio["baseLatency"], "outputLatency": audio["outputLatency"],
+            "latencies": latencies})
         # What the ring may hold before a sound, and the browser's own output after it,
         # bound the delay; far beyond them the sound queues up. How near the goal it came is
         # for the figures' report.
@@ -705,8 +705,7 @@ def scenario_missing(ctx):
               "the game went on while its message box was open")
         say("  the dialog shows the engine's box: %s" % line)
         press(page, "Enter")
-        page.wait_for("the dialog to close", lambda: not page.evaluate(
-            "document.getElementById('box').open"), 10)
+        page.wait_for("the dialog to close", lambda: not is_open(page, "box"), 10)
         wait_frames(page, "frames after the dialog", frames + 31, 20)
         say("  Enter dismissed it and the game went on (frame %d)" % frame(page)["frame"])
 
@@ -766,11 +765,11 @@ def scenario_measure(ctx):
     transfer, first = max(transfers), min(firsts)
     browser, native = min(browser_costs), min(native_costs)
     ratio = sorted(b / n for b, n in zip(browser_costs, native_costs))[len(browser_costs) // 2]
-    with open(os.path.join(ctx.out, "web-measure.json"), "w") as stream:
-        json.dump({"transferBytes": transfer, "firstFrameMs": round(first, 1),
-                   "browserFrameMs": round(browser, 4), "nativeFrameMs": round(native, 4),
-                   "frameCostRatio": round(ratio, 2), "frames": frames,
-                   "browserRuns": browser_costs, "nativeRuns": native_costs}, stream, indent=1)
+    figures.write(ctx.out, "web-measure", {
+        "transferBytes": transfer, "firstFrameMs": round(first, 1),
+        "browserFrameMs": round(browser, 4), "nativeFrameMs": round(native, 4),
+        "frameCostRatio": round(ratio, 2), "frames": frames, "browserRuns": browser_costs,
+        "nativeRuns": native_costs})
     # The times depend on the machine and its other work: figures for the report, not checks.
     say("  transfer %.2f MB (limit %.0f MB), first frame %.0f ms" % (
         transfer / 1e6, TRANSFER_LIMIT / 1e6, first))
