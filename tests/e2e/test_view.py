@@ -1,21 +1,19 @@
 """Checks of the end-to-end runs' view placement and scaled matching: the same
 placements as the SDL host's own, and pictures found at their scale."""
 
-import struct
 import unittest
 
 import numpy as np
 
 from .harness import screen, view
+from .test_screen import MASKS_565, xwd
 
 
 def dump_of(words):
     """A 16-bit xwd dump (5-6-5, least significant byte first) of a 5-6-5 array."""
     height, width = words.shape
-    name = b"test\x00"
-    fields = [100 + len(name), 7, 2, 16, width, height, 0, 0, 32, 0, 32, 16, 2 * width, 4,
-              0xF800, 0x07E0, 0x001F, 8, 256, 0, width, height, 0, 0, 0]
-    return screen.Dump(struct.pack(">25I", *fields) + name + words.astype("<u2").tobytes())
+    return screen.Dump(xwd(width, height, 16, 16, 2 * width, MASKS_565,
+                           [row.astype("<u2").tobytes() for row in words]))
 
 
 class PlaceView(unittest.TestCase):

@@ -17,12 +17,11 @@ import http.server
 import json
 import os
 import shutil
-import subprocess
 import tempfile
 import threading
 import time
 
-from .session import Failure, wait_for
+from .session import Failure, Process, wait_for
 
 CHROMIUM_NAMES = ("chromium", "chromium-browser")
 
@@ -91,11 +90,9 @@ class Browser:
         # The protocol's pipe is the browser's descriptors 3 (in) and 4 (out).
         shell = 'exec "$0" "$@" 3<&%d 4>&%d %d<&- %d>&-' % (
             to_browser_read, from_browser_write, to_browser_read, from_browser_write)
-        self.log = open(os.path.join(self.profile, "chromium.log"), "wb")
-        self.process = subprocess.Popen(["/bin/bash", "-c", shell] + args, stdin=subprocess.DEVNULL,
-                                        stdout=self.log, stderr=subprocess.STDOUT,
-                                        pass_fds=(to_browser_read, from_browser_write),
-                                        start_new_session=True)
+        self.process = Process(["/bin/bash", "-c", shell] + args,
+                               log=os.path.join(self.profile, "chromium.log"),
+                               pass_fds=(to_browser_read, from_browser_write))
         os.close(to_browser_read)
         os.close(from_browser_write)
         self.next_id = 0
@@ -166,22 +163,19 @@ class Browser:
         return Page(self, session["sessionId"], width, height)
 
     def close(self):
+        """Asked to close, then stopped by its own process group."""
         if self.process.poll() is None:
             try:
                 self.send("Browser.close", timeout=5)
+                self.process.wait(10)
             except Failure:
                 pass
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                os.killpg(self.process.pid, 9)
-                self.process.wait(10)
+        self.process.stop()
         for fd in (self.to_browser, self.from_browser):
             try:
                 os.close(fd)
             except OSError:
                 pass
-        self.log.close()
         shutil.rmtree(self.profile, ignore_errors=True)
 
     def __enter__(self):

@@ -71,12 +71,12 @@ class Process:
     """A child process in its own process group, so it and its helpers stop together;
     as a context, stopped at its end."""
 
-    def __init__(self, argv, cwd=None, env=None, log=None):
+    def __init__(self, argv, cwd=None, env=None, log=None, pass_fds=()):
         self.argv = argv
         self.log = open(log, "wb") if log else subprocess.DEVNULL
         self.proc = subprocess.Popen(argv, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                                      stdout=self.log, stderr=subprocess.STDOUT,
-                                     start_new_session=True)
+                                     pass_fds=pass_fds, start_new_session=True)
         self.pid = self.proc.pid
 
     def poll(self):

@@ -3,12 +3,11 @@
 import os
 import re
 import select
-import signal
 import subprocess
 import time
 
 from . import screen
-from .session import Failure, check, say, wait_for
+from .session import Failure, Process, check, say, wait_for
 
 TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
 
@@ -19,12 +18,9 @@ class Display:
 
     def __init__(self, depth, size="1024x768", log=None):
         read_end, write_end = os.pipe()
-        self.log = open(log, "wb") if log else subprocess.DEVNULL
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%sx%d" % (size, depth),
-             "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=self.log,
-            stderr=subprocess.STDOUT, start_new_session=True)
+        self.server = Process(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                               "%sx%d" % (size, depth), "-nolisten", "tcp", "-noreset"],
+                              log=log, pass_fds=(write_end,))
         os.close(write_end)
         # The read end stays open while the server runs: Xvfb may write its number
         # again later, and a write to a closed pipe is fatal to it.
@@ -54,7 +50,7 @@ class Display:
 
     def windows(self):
         """Every window as a dict: id, name, class, width, height, x, y (on the screen)."""
-        check(self.proc.poll() is None, "Xvfb %s ended (see its log)" % self.name)
+        check(self.server.poll() is None, "Xvfb %s ended (see its log)" % self.name)
         _, out = self.run(["xwininfo", "-root", "-tree"])
         found = []
         pattern = re.compile(r'^\s*(0x[0-9a-f]+) (.*?): \((.*?)\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+'
@@ -113,22 +109,10 @@ class Display:
         self.run(["xdotool", "key", key])
 
     def stop(self):
-        if self.proc.poll() is None:
-            try:
-                os.killpg(self.proc.pid, signal.SIGTERM)
-                self.proc.wait(timeout=5)
-            except (ProcessLookupError, subprocess.TimeoutExpired):
-                try:
-                    os.killpg(self.proc.pid, signal.SIGKILL)
-                    self.proc.wait(timeout=5)
-                except (ProcessLookupError, subprocess.TimeoutExpired):
-                    pass
+        self.server.stop()
         if self.number_pipe is not None:
             os.close(self.number_pipe)
             self.number_pipe = None
-        if self.log is not subprocess.DEVNULL:
-            self.log.close()
-            self.log = subprocess.DEVNULL
 
     def __enter__(self):
         return self
