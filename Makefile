@@ -59,13 +59,10 @@ windows:
 	@cmake --build build-windows -j $(JOBS) --target muffins art
 	@echo "windows: build-windows/muffins.exe and build-windows/Images/"
 
+# The Windows build with its launcher, packed as the release's Windows archive.
 windows-zip: windows
-	@rm -f build-windows/muffins-windows.zip
-	@cd build-windows && zip -q -X muffins-windows.zip muffins.exe && \
-		zip -q -X -r muffins-windows.zip Images -x 'Images/.*' && \
-		zip -q -X -r muffins-windows.zip Sounds -x 'Sounds/.*' && \
-		zip -q -X -j -l muffins-windows.zip ../tools/windows/README.txt
-	@echo "windows-zip: build-windows/muffins-windows.zip"
+	@cmake --build build-windows -j $(JOBS) --target launcher
+	@/usr/bin/python3 tools/release/archive.py windows build-windows
 
 # The Windows build under Wine and the SDL build, on throw-away Xvfb screens, with real keys.
 e2e:
@@ -95,9 +92,9 @@ play-web: web
 	@echo "play-web: open http://127.0.0.1:$(WEB_PORT)/ (the demo: http://127.0.0.1:$(WEB_PORT)/?script=demo.script); Ctrl+C stops"
 	@cd $(WEB) && /usr/bin/python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
 
-# The site as one reproducible zip file, for any static host.
+# The site as one reproducible zip file, for any static host (the release's web archive).
 web-zip: web
-	@/usr/bin/python3 engine/platform/hosts/web/make_site.py --build $(WEB) --zip $(WEB)/muffins-meltdown-web.zip
+	@/usr/bin/python3 tools/release/archive.py web $(WEB)
 
 # Release build of the engine, the game and tolvo-bench (Google Benchmark, SDL2, pixman,
 # libtiff); prints each goal's ratio and writes build/bench/report.json.

@@ -1,15 +1,16 @@
 #!/usr/bin/python3
-"""Makes the static web site of Muffin Meltdown in a web build folder, or packs it.
+"""Makes the static web site of Muffin Meltdown in a web build folder.
 
     make_site.py --build build-web [--pack Images ...] [--script tools/demo/demo.script]
-    make_site.py --build build-web --zip build-web/muffins-meltdown-web.zip
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
 
 The site is the page (index.html, with page.css and page.js written into it, so it is
 one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
 files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
 no server compression is needed) and the demo's input script. site.txt lists them.
-Everything is reproducible: sorted names, fixed times and owners.
+Everything is reproducible: sorted names, fixed times and owners. The site as one zip
+file (make web-zip: build-web/muffin-meltdown-web.zip, the release's web archive) is
+written by tools/release/archive.py from site.txt.
 """
 
 import argparse
@@ -19,14 +20,12 @@ import os
 import shutil
 import sys
 import tarfile
-import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE_FOLDER = os.path.join(HERE, "page")
 PROGRAM = ["muffins.js", "muffins.wasm"]
 FILES = "game-files.tar.gz"
 PAGE = "index.html"
-FIXED_TIME = (1980, 1, 1, 0, 0, 0)  # the earliest a zip file can say
 
 
 def page():
@@ -101,27 +100,11 @@ def make_site(build, folders, script):
         build, ", ".join(sorted(names)), count, FILES, total / 1e6))
 
 
-def make_zip(build, target):
-    with open(os.path.join(build, "site.txt"), encoding="utf-8") as stream:
-        names = sorted(line.strip() for line in stream if line.strip())
-    with zipfile.ZipFile(target + ".part", "w") as archive:
-        for name in names:
-            info = zipfile.ZipInfo(name, date_time=FIXED_TIME)
-            info.external_attr = 0o644 << 16
-            # The game's files are compressed already.
-            info.compress_type = zipfile.ZIP_STORED if name == FILES else zipfile.ZIP_DEFLATED
-            with open(os.path.join(build, name), "rb") as stream:
-                archive.writestr(info, stream.read(), compresslevel=9)
-    os.replace(target + ".part", target)
-    print("web-zip: %s (%.2f MB)" % (target, os.path.getsize(target) / 1e6))
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", help="the web build folder, where the site is made")
     parser.add_argument("--pack", action="append", default=[], help="a folder of game files")
     parser.add_argument("--script", help="an input script to put beside the page")
-    parser.add_argument("--zip", help="pack the site made in --build into this zip file")
     parser.add_argument("--files", help="only write the game's files to this .tar.gz")
     parser.add_argument("--leave-out", action="append", default=[],
                         help="with --files: a file to leave out (tests of a missing picture)")
@@ -129,12 +112,10 @@ def main():
     if args.files:
         data, _ = pack(args.pack, set(args.leave_out))
         write(args.files, data)
-    elif args.zip:
-        make_zip(args.build, args.zip)
     elif args.build:
         make_site(args.build, args.pack, args.script)
     else:
-        parser.error("say --build, --zip or --files")
+        parser.error("say --build or --files")
     return 0
 
 

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The web site maker: the game's files packed reproducibly, the page made whole, and the
-site zipped the same way every time."""
+site zipped the same way every time (by the release's archive writer)."""
 
 import gzip
 import io
@@ -14,7 +14,9 @@ import zipfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..", "..", ".."))
 sys.path.insert(0, os.path.join(ROOT, "engine", "platform", "hosts", "web"))
+sys.path.insert(0, os.path.join(ROOT, "tools", "release"))
 
+import archive  # noqa: E402
 import make_site  # noqa: E402
 
 
@@ -91,18 +93,23 @@ class Site(unittest.TestCase):
             self.assertEqual(listed, sorted(["index.html", "muffins.js", "muffins.wasm",
                                              "game-files.tar.gz", "demo.script"]))
             zips = []
+            epoch = 1700000000
             for attempt in range(2):
                 target = os.path.join(build, "site%d.zip" % attempt)
-                make_site.make_zip(build, target)
+                self.assertEqual(archive.write("web", build, "1.2.3", target, epoch), 5)
                 with open(target, "rb") as stream:
                     zips.append(stream.read())
                 os.utime(os.path.join(build, "muffins.js"), (1e9, 1e9))
             self.assertEqual(zips[0], zips[1])
-            with zipfile.ZipFile(io.BytesIO(zips[0])) as archive:
-                infos = archive.infolist()
-                self.assertEqual([i.filename for i in infos], listed)
-                self.assertEqual({i.date_time for i in infos}, {make_site.FIXED_TIME})
-                self.assertEqual(archive.read("muffins.wasm"), b"\0asm")
+            top = "muffin-meltdown-1.2.3-web/"
+            with zipfile.ZipFile(io.BytesIO(zips[0])) as packed:
+                infos = packed.infolist()
+                self.assertEqual([i.filename for i in infos], [top] + [top + n for n in listed])
+                self.assertEqual({i.date_time for i in infos}, {time.gmtime(epoch)[:6]})
+                self.assertEqual(packed.read(top + "muffins.wasm"), b"\0asm")
+                # The game's files are compressed already, so stored as they are.
+                self.assertEqual(packed.getinfo(top + "game-files.tar.gz").compress_type,
+                                 zipfile.ZIP_STORED)
 
 
 if __name__ == "__main__":
