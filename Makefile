@@ -1,196 +1,213 @@
 # Tolvo and Muffin Meltdown: the one entry point for building, testing and playing.
-# Every target first installs missing Debian packages (as root) or prints the line to run.
+# Every target that builds first installs missing Debian packages (as root) or prints the
+# line to run (tools/deps.sh with the groups it needs), then configures and builds each
+# folder through cmake_build below. The comment above each target says what it runs.
 
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
-BUILD   := build
-TESTDIR := build-test
 DEPS    := tools/deps.sh
+PYTHON  := /usr/bin/python3
 CMAKE_FLAGS ?=
 
-# Keep the builds' own make from announcing every directory it enters.
-MAKEFLAGS += --no-print-directory
-
-.PHONY: all build test play demo windows windows-zip e2e bench fuzz soak format clean \
-	web play-web web-zip
-.PHONY: release release-test e2e-release install clean-release
-
-all: build
+# The build folders and their configurations.
+BUILD         := build
+TESTDIR       := build-test
+WINDOWS       := build-windows
+WEB           := build-web
+BENCH_BUILD   := build-bench
+FUZZ_BUILD    := build-fuzz
+RELEASE_BUILD := build-release
+DIST          := dist
 
 # build/ has one configuration whichever target made it: tests on (they are left out,
 # with a warning, where GoogleTest is not installed, as after `make play` on a new machine).
-NATIVE_CONFIG = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_TESTS=ON $(CMAKE_FLAGS)
+NATIVE_CONFIG  = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_TESTS=ON $(CMAKE_FLAGS)
+TEST_CONFIG    = -DCMAKE_BUILD_TYPE=Debug -DTOLVO_SANITIZE=ON $(CMAKE_FLAGS)
+WINDOWS_CONFIG = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+	-DTOLVO_TESTS=OFF
+WEB_CONFIG     = -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake -DCMAKE_BUILD_TYPE=Release
+BENCH_CONFIG   = -DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF $(CMAKE_FLAGS)
+FUZZ_CONFIG    = -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_SANITIZE=ON -DTOLVO_FUZZ=ON \
+	-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link $(CMAKE_FLAGS)
+# The same bytes wherever the tree is checked out.
+RELEASE_CONFIG = -DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF \
+	"-DCMAKE_C_FLAGS=-ffile-prefix-map=$(CURDIR)=." \
+	"-DCMAKE_CXX_FLAGS=-ffile-prefix-map=$(CURDIR)=."
 
-# Everything, tests included, in build/.
-build:
-	@$(DEPS) build art test
-	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
-
-# Sanitizer build of everything, then every test (unit, scenario and end-to-end on the headless host).
-test:
-	@$(DEPS) build art test
-	@cmake -S . -B $(TESTDIR) -DCMAKE_BUILD_TYPE=Debug -DTOLVO_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(TESTDIR) -j $(JOBS)
-	@cd $(TESTDIR) && ctest --output-on-failure --no-tests=error -j $(JOBS) --timeout 600
-
-# Only what playing needs, the game and its art, so a new machine gets no test packages.
-define build_game
-	@$(DEPS) build art play
-	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
+# $(call cmake_build,FOLDER,CONFIGURATION,TARGETS): configures FOLDER (quietly) and builds
+# TARGETS there, or everything when TARGETS is empty.
+define cmake_build
+	@cmake -S . -B $(1) $(2) >/dev/null
+	@cmake --build $(1) -j $(JOBS)$(if $(strip $(3)), --target $(3))
 endef
 
-# The game in a window at 60 frames a second; with no display, the demo played headless
-# and written to build/demo/ (demo.gif and contact-sheet.png).
+# Keep the builds' own make from announcing every directory it enters; the builds share
+# folders and run their own jobs (JOBS), so targets run one at a time.
+MAKEFLAGS += --no-print-directory
+.NOTPARALLEL:
+
+.PHONY: all build test play demo windows windows-zip web play-web web-zip e2e e2e-release \
+	bench fuzz soak release release-test install format clean clean-release
+
+all: build
+
+# build: everything, tests included, in build/.
+build:
+	@$(DEPS) build art test
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG))
+
+# test: a sanitizer build of everything in build-test/, then every test there (unit,
+# scenario and end-to-end on the headless host) through ctest.
+test:
+	@$(DEPS) build art test
+	$(call cmake_build,$(TESTDIR),$(TEST_CONFIG))
+	@cd $(TESTDIR) && ctest --output-on-failure --no-tests=error -j $(JOBS) --timeout 600
+
+# play: only what playing needs (the game and its art, so a new machine gets no test
+# packages), then tools/demo/play.sh: the game in a window at 60 frames a second; with
+# no display, the demo played headless and written to build/demo/ (demo.gif and
+# contact-sheet.png).
 play:
-	$(build_game)
+	@$(DEPS) build art play
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),muffins art)
 	@tools/demo/play.sh $(BUILD) play
 
-# The built-in demo in a window as an attract mode (headless without a display, as play).
+# demo: as play, with the built-in demo in a window as an attract mode (headless without
+# a display).
 demo:
-	$(build_game)
+	@$(DEPS) build art play
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),muffins art)
 	@tools/demo/play.sh $(BUILD) demo
 
-# muffins.exe cross-built with mingw-w64 (static runtime, windowed entry), Images/ beside it.
+# windows: muffins.exe cross-built with mingw-w64 in build-windows/ (static runtime,
+# windowed entry), Images/ and Sounds/ beside it.
 windows:
 	@$(DEPS) windows art
-	@cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-		-DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF >/dev/null
-	@cmake --build build-windows -j $(JOBS) --target muffins art
-	@echo "windows: build-windows/muffins.exe and build-windows/Images/"
+	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),muffins art)
+	@echo "windows: $(WINDOWS)/muffins.exe and $(WINDOWS)/Images/"
 
-# The Windows build with its launcher, packed as the release's Windows archive.
-windows-zip: windows
-	@cmake --build build-windows -j $(JOBS) --target launcher
-	@/usr/bin/python3 tools/release/archive.py windows build-windows
+# windows-zip: the Windows build with its launcher ("Muffin Meltdown.exe"), packed by
+# tools/release/archive.py into build-windows/muffin-meltdown-windows.zip, the same files
+# as the release's Windows archive.
+windows-zip:
+	@$(DEPS) windows art
+	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),muffins art launcher)
+	@$(PYTHON) tools/release/archive.py windows $(WINDOWS)
 
-# The Windows build under Wine and the SDL build, on throw-away Xvfb screens, with real keys.
-e2e:
-	@$(DEPS) build art test windows e2e web
-	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
-	@cmake --build $(BUILD) -j $(JOBS) --target sdl-frame-intervals
-	@$(MAKE) --no-print-directory windows
-	@$(MAKE) --no-print-directory web
-	@timeout -k 20 1200 /usr/bin/python3 tests/e2e/run_e2e.py \
-		--native $(BUILD) --windows build-windows --web $(WEB) --out $(BUILD)/e2e
-
-# The game as a static web site in build-web/ (Emscripten, Asyncify): index.html,
-# muffins.js, muffins.wasm, the pictures and sounds as game-files.tar.gz, and demo.script.
-WEB      := build-web
+# web: the game as a static web site in build-web/ (Emscripten, Asyncify), made by
+# make_site.py: index.html, muffins.js, muffins.wasm, the pictures and sounds as
+# game-files.tar.gz, and demo.script.
 WEB_PORT ?= 8000
+web: export NODE_PATH = /usr/share/nodejs
 web:
 	@$(DEPS) web art
-	@cmake -S . -B $(WEB) -DCMAKE_TOOLCHAIN_FILE=cmake/emscripten.cmake \
-		-DCMAKE_BUILD_TYPE=Release >/dev/null
-	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB) -j $(JOBS) --target muffins art
-	@/usr/bin/python3 engine/platform/hosts/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
+	$(call cmake_build,$(WEB),$(WEB_CONFIG),muffins art)
+	@$(PYTHON) engine/platform/hosts/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
 		--pack $(WEB)/Sounds --script tools/demo/demo.script
 
-# The site on this machine only, for a browser here (Ctrl+C stops it).
+# play-web: make web, then Python's http.server serving the site on this machine only,
+# for a browser here (Ctrl+C stops it).
 play-web: web
 	@echo "play-web: open http://127.0.0.1:$(WEB_PORT)/ (the demo: http://127.0.0.1:$(WEB_PORT)/?script=demo.script); Ctrl+C stops"
-	@cd $(WEB) && /usr/bin/python3 -m http.server --bind 127.0.0.1 $(WEB_PORT)
+	@cd $(WEB) && $(PYTHON) -m http.server --bind 127.0.0.1 $(WEB_PORT)
 
-# The site as one reproducible zip file, for any static host (the release's web archive).
+# web-zip: make web, then tools/release/archive.py: the site as one reproducible zip
+# file for any static host, build-web/muffin-meltdown-web.zip (the release's web archive).
 web-zip: web
-	@/usr/bin/python3 tools/release/archive.py web $(WEB)
+	@$(PYTHON) tools/release/archive.py web $(WEB)
 
-# Release build of the engine, the game and tolvo-bench (Google Benchmark, SDL2, pixman,
-# libtiff); prints each goal's ratio and writes build/bench/report.json.
+# e2e: first make e2e-release (make release, then the release archive checks for Windows
+# and web), then the end-to-end harness (python3 -m tests.e2e): the Windows build under
+# Wine, the SDL build and the web build in headless Chromium, on throw-away Xvfb
+# screens, with real keys; results in build/e2e/.
+e2e: e2e-release windows web
+	@$(DEPS) build art test windows e2e web
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),muffins tolvo-tif art sdl-frame-intervals)
+	@timeout -k 20 1200 $(PYTHON) -m tests.e2e \
+		--native $(BUILD) --windows $(WINDOWS) --web $(WEB) --out $(BUILD)/e2e
+
+# e2e-release: make release, then python3 -m tests.e2e.release on the Windows archive
+# under Wine (started through its launcher) and the web archive in headless Chromium.
+e2e-release: release
+	@$(DEPS) build art test windows e2e release
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),muffins tolvo-tif art)
+	@timeout -k 20 900 $(PYTHON) -m tests.e2e.release --dist $(DIST) \
+		--native $(BUILD) --release-build $(RELEASE_BUILD) --windows-build $(WINDOWS) \
+		--out $(BUILD)/release-test --only windows --only web
+
+# bench: a Release build of the engine, the game and tolvo-bench (Google Benchmark,
+# SDL2, pixman, libtiff) in build-bench/, then tolvo-bench: each goal's ratio, and
+# build/bench/report.json.
 bench:
 	@$(DEPS) build art bench
-	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
-	@cmake --build build-bench -j $(JOBS) --target tolvo-bench muffins art
+	$(call cmake_build,$(BENCH_BUILD),$(BENCH_CONFIG),tolvo-bench muffins art)
 	@mkdir -p $(BUILD)/bench
-	@cd build-bench && ./tolvo-bench --images Images --muffins ./muffins \
+	@cd $(BENCH_BUILD) && ./tolvo-bench --images Images --muffins ./muffins \
 		--json $(CURDIR)/$(BUILD)/bench/report.json $(BENCH_FLAGS)
 
-# libFuzzer targets (clang, ASan + UBSan) in build-fuzz/, FUZZ_SECONDS per target; any
-# crashing input is kept under tests/fuzz/regressions/ and replayed by make test.
+# fuzz: the libFuzzer targets (clang, ASan + UBSan) in build-fuzz/, then
+# tests/fuzz/run_fuzz.sh, FUZZ_SECONDS per target; any crashing input is kept under
+# tests/fuzz/regressions/ and replayed by make test.
 FUZZ_SECONDS ?= 60
-FUZZ_BUILD   := build-fuzz
+FUZZ_TARGETS := fuzz_tiff fuzz_text art image_tool_pictures fuzz_wav wave_tool_files
 fuzz:
 	@$(DEPS) build art test fuzz
-	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVO_SANITIZE=ON -DTOLVO_FUZZ=ON \
-		-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_tiff fuzz_text art image_tool_pictures \
-		fuzz_wav wave_tool_files
+	$(call cmake_build,$(FUZZ_BUILD),$(FUZZ_CONFIG),$(FUZZ_TARGETS))
 	@tests/fuzz/run_fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# A million frames of seeded random input on the headless host, unpaced, with 200 or
-# more restarts: trace values in range, flat resident size, exit code 0.
+# soak: the game in build/, then tests/program/soak.py: a million frames of seeded random
+# input on the headless host, unpaced, with 200 or more restarts: trace values in range,
+# flat resident size, exit code 0.
 SOAK_FRAMES ?= 1000000
 SOAK_SEED   ?= 1
 soak:
 	@$(DEPS) build art
-	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
-	@/usr/bin/python3 tests/program/soak.py --program $(BUILD)/muffins --images $(BUILD)/Images \
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),muffins art)
+	@$(PYTHON) tests/program/soak.py --program $(BUILD)/muffins --images $(BUILD)/Images \
 		--frames $(SOAK_FRAMES) --seed $(SOAK_SEED) --min-restarts 200 --rss-growth-mb 8
 
-# The archives a player downloads, in dist/ with SHA256SUMS, the same bytes from the same
-# commit: Linux (a Release build in build-release/, installed stripped into its stage/
-# and packed with Images/ and Sounds/), Windows (build-windows/ with the launcher) and
-# the web site of make web, where this Makefile has it.
-RELEASE_BUILD := build-release
-RELEASE_FLAGS := -DCMAKE_BUILD_TYPE=Release -DTOLVO_TESTS=OFF \
-	"-DCMAKE_C_FLAGS=-ffile-prefix-map=$(CURDIR)=." \
-	"-DCMAKE_CXX_FLAGS=-ffile-prefix-map=$(CURDIR)=."
-define build_release
-	@$(DEPS) build art
-	@cmake -S . -B $(RELEASE_BUILD) $(RELEASE_FLAGS) >/dev/null
-	@cmake --build $(RELEASE_BUILD) -j $(JOBS) --target muffins art icons
-endef
-
-release:
+# release: make web, then the archives a player downloads, in dist/ with SHA256SUMS, the
+# same bytes from the same commit, written by tools/release/make_release.py: Linux (a
+# Release build in build-release/ from a clean configuration, installed stripped into
+# its stage/ and packed with Images/ and Sounds/), Windows (build-windows/ with the
+# launcher, as make windows-zip packs it) and the web site of make web.
+release: web
 	@rm -rf $(RELEASE_BUILD)  # from a clean configuration, whatever an earlier one cached
-	$(build_release)
-	@rm -rf $(RELEASE_BUILD)/stage
+	@$(DEPS) build art windows
+	$(call cmake_build,$(RELEASE_BUILD),$(RELEASE_CONFIG),muffins art icons)
 	@cmake --install $(RELEASE_BUILD) --prefix $(CURDIR)/$(RELEASE_BUILD)/stage --strip >/dev/null
-	@$(MAKE) --no-print-directory windows
-	@cmake --build build-windows -j $(JOBS) --target launcher
-	@web=""; if grep -Eq '^web[[:space:]]*:' Makefile; then \
-		$(MAKE) --no-print-directory web && web="--web build-web"; \
-	else echo "release: this tree has no 'make web' yet, so no web archive"; fi; \
-	/usr/bin/python3 tools/release/make_release.py --linux $(RELEASE_BUILD) \
-		--windows build-windows $$web --out dist
+	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),muffins art launcher)
+	@$(PYTHON) tools/release/make_release.py --linux $(RELEASE_BUILD) --windows $(WINDOWS) \
+		--web $(WEB) --out $(DIST)
 
-# The archives checked as a player meets them (unpacked into an empty folder, an empty
-# HOME, started from /) and the install checked from a temporary prefix: the Linux game
-# plays the demo to the build tree's trace. make e2e adds the Windows archive under Wine
-# and the web archive in headless Chromium.
+# release-test: make release, then python3 -m tests.e2e.release on the archives as a
+# player meets them (unpacked into an empty folder, an empty HOME, started from /) and
+# the install from a temporary prefix: the Linux game plays the demo to the build
+# tree's trace. make e2e adds the Windows and web archives.
 release-test: release
 	@$(DEPS) build art release
-	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target muffins art
-	@timeout -k 20 900 /usr/bin/python3 tests/e2e/release/check_release.py --dist dist \
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),muffins art)
+	@timeout -k 20 900 $(PYTHON) -m tests.e2e.release --dist $(DIST) \
 		--native $(BUILD) --release-build $(RELEASE_BUILD) --out $(BUILD)/release-test \
 		--only archives --only linux --only install
 
-e2e: e2e-release
-e2e-release: release
-	@$(DEPS) build art test windows e2e release
-	@cmake -S . -B $(BUILD) $(NATIVE_CONFIG) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target muffins tolvo-tif art
-	@timeout -k 20 900 /usr/bin/python3 tests/e2e/release/check_release.py --dist dist \
-		--native $(BUILD) --release-build $(RELEASE_BUILD) --windows-build build-windows \
-		--out $(BUILD)/release-test --only windows --only web
-
-# The game in the standard Linux places under PREFIX (DESTDIR is honoured): bin/,
-# share/muffin-meltdown/, the desktop entry, icons and AppStream metainfo.
+# install: the Release build in build-release/, then cmake --install: the game in the
+# standard Linux places under PREFIX (DESTDIR is honoured): bin/, share/muffin-meltdown/,
+# the desktop entry, icons and AppStream metainfo.
 PREFIX ?= /usr/local
 install:
-	$(build_release)
+	@$(DEPS) build art
+	$(call cmake_build,$(RELEASE_BUILD),$(RELEASE_CONFIG),muffins art icons)
 	@cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
 
-clean: clean-release
-clean-release:
-	rm -rf $(RELEASE_BUILD) dist
-
+# format: clang-format over the C++ and the JavaScript git knows.
 format:
-	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+	@git ls-files '*.cpp' '*.h' '*.js' | xargs clang-format -i
 
-clean:
-	rm -rf $(BUILD) $(TESTDIR) build-windows build-bench $(FUZZ_BUILD) $(WEB)
+# clean-release: removes the release build and dist/.
+clean-release:
+	rm -rf $(RELEASE_BUILD) $(DIST)
+
+# clean: make clean-release, then removes every other build folder.
+clean: clean-release
+	rm -rf $(BUILD) $(TESTDIR) $(WINDOWS) $(WEB) $(BENCH_BUILD) $(FUZZ_BUILD)
