@@ -204,9 +204,9 @@ class Page:
         self.send("Emulation.setFocusEmulationEnabled", {"enabled": True})
         # A slower machine on request (TOLVO_WEB_CPU_THROTTLE=4: a quarter of this CPU), to
         # show that the checks hold where the figures are worse.
-        throttle = float(os.environ.get("TOLVO_WEB_CPU_THROTTLE") or 1)
-        if throttle > 1:
-            self.send("Emulation.setCPUThrottlingRate", {"rate": throttle})
+        self.throttle = max(1.0, float(os.environ.get("TOLVO_WEB_CPU_THROTTLE") or 1))
+        if self.throttle > 1:
+            self.send("Emulation.setCPUThrottlingRate", {"rate": self.throttle})
         if width and height:
             self.send("Emulation.setDeviceMetricsOverride", {
                 "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
@@ -274,8 +274,9 @@ class Page:
             stream.write(base64.b64decode(data))
 
     def wait_for(self, what, condition, timeout, interval=0.1):
-        """wait_for that fails as soon as the page throws."""
-        return wait_for(what, condition, timeout, interval, guard=self._threw)
+        """wait_for that fails as soon as the page throws. A throttled page is given as
+        many times longer as it is slowed."""
+        return wait_for(what, condition, timeout * self.throttle, interval, guard=self._threw)
 
     def _threw(self, what):
         if self.errors:
