@@ -3,16 +3,10 @@
     python3 -m tests.e2e --native build --windows build-windows --web build-web
                          --out build/e2e [--only NAME ...]
 
-  wine16, wine24   the Windows build under Wine (tests/e2e/windows.py)
-  sdl, sdl-audio, sdl-resize, sdl-fullscreen, sdl-pacing
-                   the native build with the SDL host (tests/e2e/native.py)
-  web              every web-* check of the web build in headless Chromium
-                   (tests/e2e/web.py); --only web-keys and the like run one of them
-
-Screenshots go to the output folder as PNG. Times measured (frame rates, latencies, first
-frame) go to JSON files there and a closing report compares them with their goals; a
-missed goal is printed, it does not fail the run (harness/figures.py). Every wait is
-bounded; every process is stopped by its own id when its run ends.
+Runs windows.py (wine16, wine24), native.py (sdl, sdl-*) and web.py (web: every web-*
+check; --only web-keys and the like run one). Screenshots and the times measured go to
+the output folder; a closing report compares the times with their goals and never fails
+the run (harness/figures.py).
 """
 
 import argparse

@@ -20,7 +20,7 @@ import time
 import numpy as np
 
 from .harness import figures, game, view
-from .harness.game import GAME_TITLE, VIEW_HEIGHT, VIEW_WIDTH, last_trace
+from .harness.game import GAME_TITLE, last_trace
 from .harness.session import Process, check, empty_folder, game_env, say, wait_for
 from .harness.xserver import Display, check_title, escape_quits, save_window
 
@@ -48,18 +48,12 @@ def start(ctx, display, name, files=(), **settings):
                    env=sdl_env(display, **settings), log=os.path.join(ctx.out, name + ".log")), run_dir
 
 
-def find_view_window(display):
-    return display.find_window("the SDL window", 30, name=GAME_TITLE, min_width=VIEW_WIDTH - 10,
-                               min_height=VIEW_HEIGHT - 10)
-
-
 def scenario_sdl(ctx):
     title = game.expected_title(ctx.native, os.path.join(ctx.native, "Images"), ctx.out)
     with Display(24, log=os.path.join(ctx.out, "xvfb-sdl.log")) as display:
         muffins, run_dir = start(ctx, display, "sdl")
         with muffins:
-            window = display.find_window("the SDL window", 30, min_width=VIEW_WIDTH - 10,
-                                         min_height=VIEW_HEIGHT - 10)
+            window = game.find_game_window(display, "the SDL window", 30)
             time.sleep(2.0)
             check(muffins.poll() is None, "the game ended on its own (code %s)" % muffins.poll())
             game.check_start_lines(os.path.join(run_dir, "debug.txt"))
@@ -179,9 +173,9 @@ def comfort(ctx, name, check_it, **settings):
             trace = os.path.join(run_dir, "trace.jsonl")
 
             def frame():
-                return last_trace(trace) or {}
+                return last_trace(trace)
 
-            window = find_view_window(display)
+            window = game.find_game_window(display, "the SDL window", 30, name=GAME_TITLE)
             title = title_full[:window["height"], :window["width"]]
             wait_for("the first frames", lambda: frame().get("frame", 0) >= 5, 30)
             check_view(display, window, title, ctx.out, name + "-1x")

@@ -3,24 +3,18 @@
     python3 -m tests.e2e.release --dist dist --native build --release-build build-release
                                  [--windows-build build-windows] --out DIR [--only NAME ...]
 
-  archives  SHA256SUMS matches; each archive holds one folder named like it with what
-            its README promises; the Linux game needs only SDL2, libpng and the C
-            library; the Windows programs carry the icon and the version.
-  linux     the Linux archive unpacked into an empty folder, started from / with an
-            empty HOME (as an ordinary user): the demo plays headless to the build
-            tree's trace, exit 0, no message box, debug.txt in the user's state folder.
-  install   cmake --install into a temporary prefix: the standard places, a valid
-            desktop entry and AppStream metainfo, no engine tools; the installed game
-            plays the demo the same way.
-  windows   the Windows archive under Wine on a 16-bit screen, started through its
-            launcher from another folder: the title page, exit code 0 on Escape; a
-            program in the game's place finds itself started in its folder with the
-            16BITCOLOR layer; without muffins.exe the launcher says so and ends with 1.
-  web       the web archive unpacked, served on 127.0.0.1 and played in headless
-            Chromium by the web checks: the title page on the canvas, the demo's trace
-            as the native one, exit 0 (skipped when there is no web archive).
-
-Every process is bounded in time and stopped by its own id.
+  archives  SHA256SUMS; one folder each, holding what its README promises; the Linux
+            game needs only SDL2, libpng and the C library; the Windows programs carry
+            the icon and the version
+  linux     unpacked, started from / with an empty HOME as an ordinary user: the demo
+            plays to the build tree's trace, exit 0, no box, debug.txt in the state folder
+  install   cmake --install: the standard places, a valid desktop entry and metainfo,
+            no engine tools; the installed game plays the demo the same way
+  windows   under Wine on a 16-bit screen through its launcher: the title page, exit 0 on
+            Escape; the game started in its folder with 16BITCOLOR; without muffins.exe
+            the launcher says so and ends with 1
+  web       unpacked and played by the web checks web-title and web-demo (skipped when
+            there is no web archive)
 """
 
 import argparse
@@ -28,6 +22,7 @@ import glob
 import os
 import re
 import shutil
+import stat
 import subprocess
 import tarfile
 import tempfile
@@ -36,9 +31,8 @@ import zipfile
 
 from . import web as web_checks
 from .harness import game, pe
-from .harness.game import DEMO, VIEW_HEIGHT, VIEW_WIDTH, WINDOWED_START_LINES, log_lines
-from .harness.session import (Failure, check, empty_folder, main, run_scenarios, say, sha256,
-                              wait_for)
+from .harness.game import DEMO, WINDOWED_START_LINES, log_lines
+from .harness.session import Failure, check, empty_folder, main, run_scenarios, say, sha256
 from .harness.wine import Wine
 from .harness.xserver import Display, check_title, escape_quits
 
@@ -75,31 +69,26 @@ def safe_name(name):
 
 
 def unpack(path, into):
-    """The archive unpacked into `into`: (its one folder, named like it, and its entries
-    as (name, tar member or None))."""
-    if path.endswith(".tar.gz"):
-        with tarfile.open(path, "r:gz") as archive:
-            members = archive.getmembers()
-            for member in members:
-                check(safe_name(member.name), "unsafe name in %s: %r" % (path, member.name))
-                check(member.isfile() or member.isdir(), "%s holds %r, neither file nor folder"
-                      % (path, member.name))
-            archive.extractall(into, members=members)
-        entries = [(member.name, member) for member in members]
-    else:
-        with zipfile.ZipFile(path) as archive:
-            entries = []
-            for info in archive.infolist():
-                check(safe_name(info.filename), "unsafe name in %s: %r" % (path, info.filename))
-                archive.extract(info, into)
-                mode = (info.external_attr >> 16) & 0o777
-                if mode and not info.is_dir():
-                    os.chmod(os.path.join(into, info.filename), mode)
-                entries.append((info.filename, None))
-    top = os.path.basename(path)[:-len(".tar.gz" if path.endswith(".tar.gz") else ".zip")]
-    check({name.split("/")[0] for name, _ in entries} == {top}, "%s is not one folder %s"
+    """The archive unpacked into `into`: its one folder, named like it, and its members."""
+    tar = path.endswith(".tar.gz")
+    with tarfile.open(path, "r:gz") if tar else zipfile.ZipFile(path) as archive:
+        members = archive.getmembers() if tar else archive.infolist()
+        names = [member.name if tar else member.filename for member in members]
+        for name, member in zip(names, members):
+            check(safe_name(name), "unsafe name in %s: %r" % (path, name))
+            check(not tar or member.isfile() or member.isdir(),
+                  "%s holds %r, neither file nor folder" % (path, name))
+            check(tar or not stat.S_ISLNK(member.external_attr >> 16), "%s holds a link %r"
+                  % (path, name))
+        archive.extractall(into, members=members)
+    for info in [] if tar else members:  # the modes a zip carries, which it does not apply
+        mode = (info.external_attr >> 16) & 0o777
+        if mode and not info.is_dir():
+            os.chmod(os.path.join(into, info.filename), mode)
+    top = os.path.basename(path)[:-len(".tar.gz" if tar else ".zip")]
+    check({name.split("/")[0] for name in names} == {top}, "%s is not one folder %s"
           % (os.path.basename(path), top))
-    return os.path.join(into, top), entries
+    return os.path.join(into, top), members
 
 
 def tree(folder):
@@ -118,24 +107,24 @@ def check_holds(folder, what, wanted):
 # The game played headless: the reference from the build tree, and a released copy
 # started the way a player on a desktop would, as an ordinary user.
 
-def headless_env(script, trace, home):
+def play_headless(argv, cwd, script, trace, home):
+    """The demo played headless: (exit status, standard error, the trace)."""
     env = {"PATH": "/usr/bin:/bin", "HOME": home, "TOLVO_HOST": "headless",
            "TOLVO_SCRIPT": script, "TOLVO_TRACE": trace, "TOLVO_FRAMES": str(FRAME_LIMIT)}
     if os.environ.get("LANG"):
         env["LANG"] = os.environ["LANG"]
-    return env
+    done = subprocess.run(argv, cwd=cwd, env=env, capture_output=True, timeout=120)
+    with open(trace, "rb") if os.path.exists(trace) else open(os.devnull, "rb") as stream:
+        return done.returncode, done.stderr.decode(errors="replace"), stream.read()
 
 
 def reference_trace(ctx):
     """The demo's trace from the build tree's game, in its own folder as documented."""
     if not getattr(ctx, "reference", None):
-        trace = os.path.join(ctx.out, "reference-trace.jsonl")
-        done = subprocess.run([os.path.join(ctx.native, "muffins")], cwd=ctx.native,
-                              env=headless_env(DEMO, trace, os.environ.get("HOME", "/")),
-                              capture_output=True, timeout=120)
-        check(done.returncode == 0, "the build tree's game ended with %d" % done.returncode)
-        with open(trace, "rb") as stream:
-            ctx.reference = stream.read()
+        status, _, ctx.reference = play_headless(
+            [os.path.join(ctx.native, "muffins")], ctx.native, DEMO,
+            os.path.join(ctx.out, "reference-trace.jsonl"), os.environ.get("HOME", "/"))
+        check(status == 0, "the build tree's game ended with %d" % status)
         check(ctx.reference.count(b"\n") > 1000, "the reference trace is too short")
     return ctx.reference
 
@@ -152,22 +141,18 @@ def play_demo(ctx, program, name):
     """The demo with program, started from / with an empty HOME."""
     work = empty_folder(ctx.player, name)
     home = empty_folder(work, "home")
-    trace = os.path.join(work, "trace.jsonl")
     if os.geteuid() == 0:
         for path in (work, home):
             os.chown(path, NOBODY, NOBODY)
     script = os.path.join(work, "demo.script")
     shutil.copy(DEMO, script)
-    done = subprocess.run(as_player() + [program], cwd="/", env=headless_env(script, trace, home),
-                          capture_output=True, timeout=120)
-    stderr = done.stderr.decode(errors="replace")
+    status, stderr, released = play_headless(as_player() + [program], "/", script,
+                                             os.path.join(work, "trace.jsonl"), home)
     with open(os.path.join(ctx.out, name + "-stderr.txt"), "w") as stream:
         stream.write(stderr)
-    check(done.returncode == 0, "%s ended with %d: %s" % (name, done.returncode, stderr[-500:]))
+    check(status == 0, "%s ended with %d: %s" % (name, status, stderr[-500:]))
     check("[message box]" not in stderr, "%s showed a message box: %s" % (
         name, stderr[stderr.find("[message box]"):][:300]))
-    with open(trace, "rb") as stream:
-        released = stream.read()
     reference = reference_trace(ctx)
     check(released == reference, "%s: the trace differs from the build tree's (%d and %d "
           "lines)" % (name, released.count(b"\n"), reference.count(b"\n")))
@@ -183,27 +168,35 @@ def play_demo(ctx, program, name):
         say("  %s: debug.txt in the empty HOME's state folder" % name)
 
 
-def readelf(args):
-    done = subprocess.run(["readelf"] + args, capture_output=True, text=True, timeout=60)
-    check(done.returncode == 0, "readelf %s failed" % " ".join(args))
+def tool(argv, timeout=120, quiet=False):
+    """A tool run to its end, which must succeed (and, when quiet, report no error or
+    warning, E: or W:): its standard output."""
+    done = subprocess.run(argv, capture_output=True, text=True, timeout=timeout)
+    output = (done.stdout + done.stderr).strip()
+    check(done.returncode == 0, "%s failed: %s" % (" ".join(argv[:2]), output[-500:]))
+    check(not quiet or ("E:" not in output and "W:" not in output), "%s: %s" % (
+        " ".join(argv[:2]), output))
     return done.stdout
 
 
+def dotted(version):
+    return ".".join(map(str, version))
+
+
 def check_linux_program(path):
-    dynamic = readelf(["-d", path])
+    dynamic = tool(["readelf", "-d", path])
     needed = set(re.findall(r"\(NEEDED\)\s+Shared library: \[(.+?)\]", dynamic))
     check(needed <= LINUX_LIBRARIES, "the game needs %s besides %s" % (
         sorted(needed - LINUX_LIBRARIES), sorted(LINUX_LIBRARIES)))
     check("RPATH" not in dynamic and "RUNPATH" not in dynamic, "the game carries a run path")
     newest = {}
     for family, version in re.findall(r"@(GLIBC|GLIBCXX|CXXABI)_([0-9.]+)",
-                                      readelf(["--dyn-syms", "-W", path])):
+                                      tool(["readelf", "--dyn-syms", "-W", path])):
         newest[family] = max(newest.get(family, ()), tuple(int(p) for p in version.split(".")))
     for family, version in newest.items():
-        check(version <= NEWEST_SYMBOLS[family], "the game needs %s %s" % (
-            family, ".".join(map(str, version))))
+        check(version <= NEWEST_SYMBOLS[family], "the game needs %s %s" % (family, dotted(version)))
     say("  Linux game needs %s; symbols up to %s" % (", ".join(sorted(needed)), ", ".join(
-        "%s %s" % (family, ".".join(map(str, version))) for family, version in sorted(newest.items()))))
+        "%s %s" % (family, dotted(version)) for family, version in sorted(newest.items()))))
 
 
 def check_windows_program(path, version):
@@ -238,8 +231,7 @@ def scenario_archives(ctx):
         say("  %s: %.1f MB, checksum matches" % (name, os.path.getsize(path) / 1e6))
 
     work = empty_folder(ctx.out, "archives")
-    folder, entries = unpack(archive_path(ctx, "linux-x86_64.tar.gz"), work)
-    members = [member for _, member in entries]
+    folder, members = unpack(archive_path(ctx, "linux-x86_64.tar.gz"), work)
     check({m.name: m.mode for m in members}.get(os.path.basename(folder) + "/" + NAME) == 0o755,
           "%s is not an executable of the archive" % NAME)
     check(all(m.mtime == members[0].mtime and m.uid == 0 for m in members), "the Linux archive's "
@@ -281,9 +273,7 @@ def scenario_linux(ctx):
 
 def scenario_install(ctx):
     prefix = empty_folder(ctx.player, "install-prefix")
-    done = subprocess.run(["cmake", "--install", ctx.release_build, "--prefix", prefix],
-                          capture_output=True, text=True, timeout=300)
-    check(done.returncode == 0, "cmake --install failed: %s" % done.stderr[-500:])
+    tool(["cmake", "--install", ctx.release_build, "--prefix", prefix], 300)
     share = os.path.join(prefix, "share")
     icon = "share/icons/hicolor/%dx%d/apps/" + NAME + ".png"
     check_holds(prefix, "the install", ["bin/" + NAME, "share/%s/Images/titlepage.tif" % NAME,
@@ -313,10 +303,7 @@ def scenario_install(ctx):
     for command in (["desktop-file-validate", desktop],
                     ["appstreamcli", "validate", "--no-net", "--pedantic", metainfo[0]],
                     ["appstreamcli", "validate-tree", "--no-net", prefix]):
-        done = subprocess.run(command, capture_output=True, text=True, timeout=120)
-        output = (done.stdout + done.stderr).strip()
-        check(done.returncode == 0 and "E:" not in output and "W:" not in output,
-              "%s: %s" % (" ".join(command[:2]), output))
+        tool(command, quiet=True)
         say("  %s passes" % " ".join(word for word in command[:2] if "/" not in word))
     say("  installed: bin/%s, share/%s/{Images,Sounds}, desktop entry, %d icons, metainfo"
         % (NAME, NAME, len(ICON_SIZES)))
@@ -327,10 +314,8 @@ def build_probe(ctx):
     """layer_probe.cpp cross-built, to stand in for muffins.exe."""
     probe = os.path.join(ctx.out, "layer_probe.exe")
     compiler = shutil.which("x86_64-w64-mingw32-g++-posix") or "x86_64-w64-mingw32-g++"
-    done = subprocess.run([compiler, "-O1", "-mwindows", "-static", "-o", probe,
-                           os.path.join(os.path.dirname(pe.__file__), "layer_probe.cpp")],
-                          capture_output=True, text=True, timeout=120)
-    check(done.returncode == 0, "the layer probe did not build: %s" % done.stderr[-500:])
+    tool([compiler, "-O1", "-mwindows", "-static", "-o", probe,
+          os.path.join(os.path.dirname(pe.__file__), "layer_probe.cpp")])
     return probe
 
 
@@ -356,12 +341,9 @@ def scenario_windows(ctx):
     with Display(16, log=os.path.join(ctx.out, "xvfb-release-windows.log")) as display, \
             wine.running(display):
         with launch(display, "release-windows") as launcher:
-            window = display.find_window("the game window", 60, class_has="muffins.exe",
-                                         min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
-            log = os.path.join(folder, "debug.txt")
-            wait_for("the start-up lines in debug.txt beside muffins.exe", lambda: os.path.exists(
-                log) and len(log_lines(log)) >= len(WINDOWED_START_LINES), 30)
-            game.check_start_lines(log)
+            window = game.find_game_window(display, class_has="muffins.exe")
+            # debug.txt beside muffins.exe
+            game.check_start_lines(os.path.join(folder, "debug.txt"), wait=30)
             time.sleep(2.0)  # the title page shows from the first frames
             check_title(display, window, title, ctx.out, "release-windows-title")
             boxes = [w for w in display.windows() if w["name"] in ("Tolvo", "Muffin Meltdown")]

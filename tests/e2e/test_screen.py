@@ -31,6 +31,11 @@ def picture(width, height, seed=7):
     return rng.integers(0, 0x10000, size=(height, width), dtype=np.uint32).astype(np.uint16)
 
 
+def packed(values, size, order="little"):
+    """Rows of values as raw pixel bytes, `size` bytes each."""
+    return [b"".join(int(v).to_bytes(size, order) for v in row) for row in values]
+
+
 MASKS_565 = (0xF800, 0x07E0, 0x001F)
 MASKS_888 = (0xFF0000, 0x00FF00, 0x0000FF)
 
@@ -38,23 +43,20 @@ MASKS_888 = (0xFF0000, 0x00FF00, 0x0000FF)
 class XwdReadings(unittest.TestCase):
     def test_sixteen_bit_screen_reads_exactly(self):
         words = picture(12, 5)
-        rows = [words[y].astype("<u2").tobytes() for y in range(5)]
-        dump = screen.Dump(xwd(12, 5, 16, 16, 24, MASKS_565, rows, ncolors=3))
+        dump = screen.Dump(xwd(12, 5, 16, 16, 24, MASKS_565, packed(words, 2), ncolors=3))
         self.assertTrue(np.array_equal(dump.natural_565(), words))
 
     def test_wine_window_with_565_values_in_24_bit_pixels_and_padded_rows(self):
         # The header says 24 bits a pixel but 4 bytes a pixel's worth of row.
         words = picture(10, 4)
-        rows = [b"".join(int(v).to_bytes(3, "little") for v in words[y]) for y in range(4)]
-        dump = screen.Dump(xwd(10, 4, 24, 24, 40, MASKS_888, rows))
+        dump = screen.Dump(xwd(10, 4, 24, 24, 40, MASKS_888, packed(words, 3)))
         names = dict(dump.readings())
         self.assertTrue(np.array_equal(names["3-byte raw 5-6-5"], words))
         self.assertTrue(np.array_equal(dump.natural_565(), words))
 
     def test_wine_window_whose_header_says_24_bits_but_holds_4_byte_pixels(self):
         words = picture(10, 4)
-        rows = [b"".join(int(v).to_bytes(4, "little") for v in words[y]) for y in range(4)]
-        dump = screen.Dump(xwd(10, 4, 24, 24, 40, MASKS_888, rows))
+        dump = screen.Dump(xwd(10, 4, 24, 24, 40, MASKS_888, packed(words, 4)))
         self.assertTrue(np.array_equal(dict(dump.readings())["4-byte raw 5-6-5"], words))
 
     def test_true_colour_screen_reads_by_masks_in_either_byte_order(self):
@@ -62,8 +64,8 @@ class XwdReadings(unittest.TestCase):
         values = ((rgb[..., 0].astype(np.uint32) << 16) | (rgb[..., 1].astype(np.uint32) << 8)
                   | rgb[..., 2])
         for order, code in (("little", 0), ("big", 1)):
-            rows = [b"".join(int(v).to_bytes(4, order) for v in values[y]) for y in range(3)]
-            dump = screen.Dump(xwd(6, 3, 24, 32, 24, MASKS_888, rows, byte_order=code))
+            dump = screen.Dump(xwd(6, 3, 24, 32, 24, MASKS_888, packed(values, 4, order),
+                                   byte_order=code))
             self.assertTrue(np.array_equal(dump.natural_rgb(), rgb), order)
             self.assertTrue(np.array_equal(dump.natural_565(), screen.rgb_to_565(rgb)), order)
 
@@ -82,8 +84,7 @@ class ScreenComparison(unittest.TestCase):
 
     def dump_with_window_at(self, left, top):
         self.screen[top:top + 30, left:left + 40] = self.expected
-        rows = [b"".join(int(v).to_bytes(3, "little") for v in self.screen[y]) for y in range(60)]
-        return screen.Dump(xwd(80, 60, 24, 24, 256, MASKS_888, rows))
+        return screen.Dump(xwd(80, 60, 24, 24, 256, MASKS_888, packed(self.screen, 3)))
 
     def test_window_where_reported_matches_fully(self):
         share, reading, dx, dy = screen.match_region(self.dump_with_window_at(20, 15),

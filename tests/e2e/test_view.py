@@ -6,14 +6,13 @@ import unittest
 import numpy as np
 
 from .harness import screen, view
-from .test_screen import MASKS_565, xwd
+from .test_screen import MASKS_565, packed, xwd
 
 
 def dump_of(words):
     """A 16-bit xwd dump (5-6-5, least significant byte first) of a 5-6-5 array."""
     height, width = words.shape
-    return screen.Dump(xwd(width, height, 16, 16, 2 * width, MASKS_565,
-                           [row.astype("<u2").tobytes() for row in words]))
+    return screen.Dump(xwd(width, height, 16, 16, 2 * width, MASKS_565, packed(words, 2)))
 
 
 class PlaceView(unittest.TestCase):

@@ -1,40 +1,23 @@
 """The web build in headless Chromium, served from 127.0.0.1, all in one browser.
 
-  web-title     paced: the game's frames a second within a third and twice the display's
-                in the same page; the title page on the canvas matches titlepage.tif in
-                5-6-5 on 99 % of pixels, drawn by WebGL, sharply scaled; away from the page
-                the game runs unseen; the full-screen button fills the screen
-  web-title-2d  the same where the browser has no WebGL (the 2D canvas)
-  web-keys      real key presses: Space starts play, Right and Left move the hero, F11 and
-                Alt+Enter toggle the full screen without reaching the game, the debug log
-                opens over the game and keeps its keys, the recording holds the keys, Esc
-                ends the game and the page says "exit 0"
-  web-sound     the title's tune: nothing plays before the player's first click, and the
-                game does not wait for it; after the click the worklet plays it (not
-                silent), M mutes and unmutes, a sound is heard no later than twice what its
-                ring and the browser's own output hold, the trace is the native one; without
-                Web Audio the game plays on silently (one line in debug.txt), without
-                worklets the page's own processor plays
-  web-gamepad   a simulated pad (navigator.getGamepads in the page): A starts play, the
-                D-pad and the stick move the hero, unplugging lets go, the recording holds
-                the keys; Back tapped does nothing, held it ends the game
-  web-demo      the built-in demo, unpaced with ?trace and the sound playing, gives the
-                native headless trace byte for byte, then "exit 0"
-  web-pixels    a frame of play (sprites, the milk, a melting muffin) on the canvas equals
-                the native program's capture of the same frame, pixel for pixel
-  web-missing   a site without titlepage.tif: the engine's own box, as the page's dialog
-                (and not in the bar), with the native program's text; Enter dismisses it
-                and the game goes on
-  web-settings  the address's settings as the native program's environment: what the
-                native program says of a number that is not one, a missing script and a
-                recording on a full disk, the page shows in its bar and its debug log, and
-                it ends with the native program's status ("exit 3" for the recording)
-  web-measure   transfer size of the page (at most 4 MB); the time to the first frame and
-                the unpaced frame cost against the native one are measured
+  web-title     paced near the display; the title page on the canvas (99 % of pixels in
+                5-6-5, WebGL, sharply scaled); unseen while the page is away; full screen
+  web-title-2d  the same without WebGL (the 2D canvas)
+  web-keys      Space, Right, Left reach the game; F11 and Alt+Enter toggle the full
+                screen only; the debug log keeps its keys; the recording; Esc: "exit 0"
+  web-sound     no sound before a click, the game going on; then the worklet plays the
+                tune, M mutes, the delay is bounded, the trace stays native; without Web
+                Audio one line in debug.txt, without worklets the page's own processor
+  web-gamepad   a simulated pad: A, the D-pad, the stick, unplugging, Back held ends it
+  web-demo      the demo unpaced with sound: the native trace byte for byte, "exit 0"
+  web-pixels    a frame of play equals the native capture pixel for pixel
+  web-missing   without titlepage.tif: the engine's box as the page's dialog; Enter goes on
+  web-settings  the address's settings as the native environment: the same messages in the
+                bar and the debug log, the same exit status
+  web-measure   transfer size (at most 4 MB); first frame and frame cost as figures
 
-The native build gives the expected picture (tolvo-tif), trace, message box and messages.
-Pictures of what the page showed go to the output folder; the times measured (paced rate,
-first frame, frame cost, the sound's delay) go to JSON files there, for the figures' report.
+The native build gives the expected picture, trace, box and messages. Pictures go to the
+output folder, the times measured to JSON files there for the figures' report.
 """
 
 import argparse
@@ -104,22 +87,17 @@ FULL_DISK = ("(function() { var module = null; Object.defineProperty(window, 'Mo
 FAKE_PADS = r"""
 (function() {
   var pads = [null, null, null, null];
-  function tell(type, gamepad) {
-    var event = new Event(type);
-    event.gamepad = gamepad;
-    window.dispatchEvent(event);
-  }
+  function tell(type, pad) { var e = new Event(type); e.gamepad = pad; dispatchEvent(e); }
+  function touched(pad) { pad.timestamp = performance.now(); return true; }
   Object.defineProperty(Navigator.prototype, 'getGamepads', {configurable: true,
     value: function() { return pads.slice(); }});
   window.testPads = {
     plug: function(index) {
       var buttons = [];
-      for (var i = 0; i < 17; i++) {
-        buttons.push({pressed: false, touched: false, value: 0});
-      }
+      for (var i = 0; i < 17; i++) buttons.push({pressed: false, touched: false, value: 0});
       pads[index] = {id: 'Test pad (STANDARD GAMEPAD)', index: index, connected: true,
-                     mapping: 'standard', timestamp: performance.now(), buttons: buttons,
-                     axes: [0, 0, 0, 0]};
+                     mapping: 'standard', buttons: buttons, axes: [0, 0, 0, 0]};
+      touched(pads[index]);
       tell('gamepadconnected', pads[index]);
       return true;
     },
@@ -131,17 +109,10 @@ FAKE_PADS = r"""
       return true;
     },
     button: function(index, button, pressed) {
-      pads[index].buttons[button].pressed = pressed;
-      pads[index].buttons[button].value = pressed ? 1 : 0;
-      pads[index].timestamp = performance.now();
-      return true;
+      pads[index].buttons[button] = {pressed: pressed, touched: false, value: +pressed};
+      return touched(pads[index]);
     },
-    stick: function(index, x, y) {
-      pads[index].axes[0] = x;
-      pads[index].axes[1] = y;
-      pads[index].timestamp = performance.now();
-      return true;
-    },
+    stick: function(index, x, y) { pads[index].axes = [x, y, 0, 0]; return touched(pads[index]); },
   };
 })();
 """
@@ -149,12 +120,12 @@ FAKE_PADS = r"""
 
 # The page as the checks read it.
 
-def open_page(ctx, query="", before=None):
+def open_page(ctx, query="", before=None, browser=None, site=None):
     """A new tab on the site's index.html?query, with a script run before the page's own."""
-    page = ctx.browser.new_page()
+    page = (browser or ctx.browser).new_page()
     if before:
         page.send("Page.addScriptToEvaluateOnNewDocument", {"source": before})
-    page.navigate(ctx.site.url + "index.html" + ("?" + query if query else ""))
+    page.navigate((site or ctx.site).url + "index.html" + ("?" + query if query else ""))
     return page
 
 
@@ -170,8 +141,7 @@ def trace_lines(page):
 
 
 def frame(page):
-    """The newest frame the page traced, or {}."""
-    return game.last_frame(trace_lines(page)) or {}
+    return game.last_frame(trace_lines(page))
 
 
 def wait_frames(page, what, count, timeout=30):
@@ -187,9 +157,13 @@ def exit_lines(page):
     return [line for line in page.lines() if line.startswith("exit ")]
 
 
+def ended(page, what, timeout):
+    """The page's exit line(s), once the run ended."""
+    return page.wait_for("exit after %s" % what, lambda: exit_lines(page), timeout, 0.2)
+
+
 def wait_exit(page, what, timeout, status=0):
-    page.wait_for("exit after %s" % what, lambda: exit_lines(page), timeout)
-    check(exit_lines(page) == ["exit %d" % status], "the page said %s after %s" % (
+    check(ended(page, what, timeout) == ["exit %d" % status], "the page said %s after %s" % (
         exit_lines(page), what))
 
 
@@ -210,18 +184,23 @@ def audio_stats(page):
     return page_stats(page).get("audio") or {}
 
 
+def wait_audio(page, what, condition, timeout):
+    """Wait for a condition on the page's sound, `a` (tolvoStats.audio, {} before it)."""
+    page.wait_js(what, "(function(a) { return %s; })(((window.tolvoStats || {}).audio) || {})"
+                 % condition, timeout)
+
+
 def page_text(page, selector):
     return page.evaluate("(document.querySelector(%s) || {}).textContent || ''"
                          % json.dumps(selector))
 
 
 def shows(page, element):
-    """Whether the element (by id) is shown (not hidden)."""
     return page.evaluate("!document.getElementById('%s').hidden" % element)
 
 
 def is_open(page, dialog):
-    return page.evaluate("document.getElementById('%s').open" % dialog)
+    return page.evaluate("!!(document.getElementById('%s') || {}).open" % dialog)
 
 
 def open_log(page):
@@ -231,10 +210,13 @@ def open_log(page):
     return page_text(page, "#log-text")
 
 
+def read_file(page, path):
+    return page.evaluate("Module.FS.readFile('%s', {encoding: 'utf8'})" % path)
+
+
 def recorded(page):
     """The recording's events so far, as [kind, value] pairs."""
-    recording = page.evaluate("Module.FS.readFile('/game/recording.script', {encoding: 'utf8'})")
-    return [line.split()[1:] for line in recording.splitlines()
+    return [line.split()[1:] for line in read_file(page, "/game/recording.script").splitlines()
             if line.strip() and not line.startswith("#")]
 
 
@@ -262,23 +244,21 @@ def scenario_title(ctx):
         check(page_stats(page)["framesShown"] == shown,
               "frames were shown while the page was away")
         page.evaluate("window.dispatchEvent(new FocusEvent('focus')), 1")
-        page.wait_for("frames shown again", lambda: page_stats(page)["framesShown"] > shown + 15,
-                      5)
+        page.wait_js("frames shown again", "tolvoStats.framesShown > %d" % (shown + 15), 5)
         say("  away from the page the game runs unseen; back, it shows its frames again")
         # Full screen from the page's button: the whole screen, the view scaled up by whole
         # multiples and centred.
         page.click("#fullscreen")
-        page.wait_for("full screen", lambda: page.evaluate(
-            "document.fullscreenElement === document.getElementById('stage')"), 10)
-        page.wait_for("the view laid out again", lambda: page.evaluate(
-            "document.getElementById('screen').getBoundingClientRect().width >= 899"), 10)
+        page.wait_js("full screen", "document.fullscreenElement === "
+                     "document.getElementById('stage')", 10)
+        page.wait_js("the view laid out again", "document.getElementById('screen')."
+                     "getBoundingClientRect().width >= 899", 10)
         size = page.evaluate("[innerWidth, innerHeight]")
         scale = check_layout(page, 899, 499)
         page.screenshot(os.path.join(ctx.out, "web-fullscreen.png"))
         say("  full screen: %dx%d, the view scaled %sx" % (size[0], size[1], round(scale, 3)))
         page.evaluate("document.exitFullscreen().then(() => 1)")
-        page.wait_for("the page back", lambda: not page.evaluate("document.fullscreenElement"),
-                      10)
+        page.wait_js("the page back", "!document.fullscreenElement", 10)
 
 
 def scenario_title_2d(ctx):
@@ -290,8 +270,7 @@ def scenario_title_2d(ctx):
 def check_title(ctx, browser, name, renderers):
     """A page showing the title page, checked: its pace, its pixels, its layout."""
     title = game.expected_title(ctx.native, os.path.join(ctx.native, "Images"), ctx.out)
-    page = browser.new_page()
-    page.navigate(ctx.site.url + "index.html?trace")
+    page = open_page(ctx, "trace", browser=browser)
     wait_frames(page, "the first frames", 20)
     # Paced to the display: 60 game frames a second on a 60, 120 or 144 Hz display. A busy
     # machine slows the display's frames and the game's alike, so the game's rate is
@@ -299,10 +278,10 @@ def check_title(ctx, browser, name, renderers):
     # pacing.test.js's): far faster (unpaced) or far slower (stalled) is a fault; how near
     # 60 it came is a figure for the report (harness/figures.py).
     page.evaluate(DISPLAY_FRAMES)
-    counts = "JSON.stringify([tolvoStats.lastFrameNumber, testDisplayFrames, performance.now()])"
-    first = json.loads(page.evaluate(counts))
+    counts = "[tolvoStats.lastFrameNumber, testDisplayFrames, performance.now()]"
+    first = page.evaluate(counts)
     time.sleep(2)
-    last = json.loads(page.evaluate(counts))
+    last = page.evaluate(counts)
     seconds = (last[2] - first[2]) / 1000
     rate, display = (last[0] - first[0]) / seconds, (last[1] - first[1]) / seconds
     figures.write(ctx.out, name, {"gameFps": round(rate, 2), "displayFps": round(display, 2)})
@@ -336,8 +315,8 @@ def check_title(ctx, browser, name, renderers):
         page.send("Emulation.setDeviceMetricsOverride", {
             "width": window_width, "height": window_height, "deviceScaleFactor": ratio,
             "mobile": False})
-        page.wait_for("the page at %dx%d" % (window_width, window_height), lambda: page.evaluate(
-            "innerWidth") == window_width, 10)
+        page.wait_js("the page at %dx%d" % (window_width, window_height),
+                     "innerWidth == %d" % window_width, 10)
         time.sleep(0.2)
         scale = check_layout(page, width, height)
         say("  at %dx%d, %d device pixels each: the view scaled %.3fx" % (
@@ -349,11 +328,10 @@ def check_title(ctx, browser, name, renderers):
 def check_layout(page, width, height):
     """The view on the page: its own shape, a whole multiple of its pixels where one fits,
     scaled without smoothing."""
-    layout = json.loads(page.evaluate(
-        "(function(c) { var r = c.getBoundingClientRect(), s = c.parentNode."
-        "getBoundingClientRect(); return JSON.stringify({w: r.width, h: r.height, sw: s.width, "
-        "sh: s.height, ratio: devicePixelRatio, rendering: getComputedStyle(c).imageRendering})"
-        "})(document.getElementById('screen'))"))
+    layout = page.evaluate(
+        "(function(c) { var r = c.getBoundingClientRect(), s = c.parentNode.getBoundingClientRect();"
+        " return {w: r.width, h: r.height, sw: s.width, sh: s.height, ratio: devicePixelRatio,"
+        " rendering: getComputedStyle(c).imageRendering}; })(document.getElementById('screen'))")
     scale = layout["w"] * layout["ratio"] / width
     check(abs(layout["h"] * layout["ratio"] - height * scale) < 1,
           "the view is %sx%s on the page, not in the shape of %dx%d" % (
@@ -372,15 +350,10 @@ def check_layout(page, width, height):
 # Keys and pads.
 
 def alt_enter(page):
-    """Alt+Enter as the keyboard makes it."""
-    alt = {"code": "AltLeft", "key": "Alt", "windowsVirtualKeyCode": 18,
-           "nativeVirtualKeyCode": 18}
-    enter = {"code": "Enter", "key": "Enter", "windowsVirtualKeyCode": 13,
-             "nativeVirtualKeyCode": 13, "modifiers": 1}
-    page.send("Input.dispatchKeyEvent", dict(alt, type="rawKeyDown", modifiers=1))
-    page.send("Input.dispatchKeyEvent", dict(enter, type="keyDown", text="\r"))
-    page.send("Input.dispatchKeyEvent", dict(enter, type="keyUp"))
-    page.send("Input.dispatchKeyEvent", dict(alt, type="keyUp", modifiers=0))
+    page.key("AltLeft", "Alt", 18, True, modifiers=1)
+    page.key("Enter", "Enter", 13, True, "\r", modifiers=1)
+    page.key("Enter", "Enter", 13, False, modifiers=1)
+    page.key("AltLeft", "Alt", 18, False)
 
 
 def scenario_keys(ctx):
@@ -409,8 +382,8 @@ def scenario_keys(ctx):
                              ("Alt+Enter", lambda: alt_enter(page))):
             for wanted in (True, False):
                 toggle()
-                page.wait_for("%s to turn the full screen %s" % (name, "on" if wanted else "off"),
-                              lambda: page.evaluate("!!document.fullscreenElement") == wanted, 10)
+                page.wait_js("%s to turn the full screen %s" % (name, "on" if wanted else "off"),
+                             "!!document.fullscreenElement == %s" % str(wanted).lower(), 10)
         check(page.evaluate("document.activeElement.id") == "screen", "the game lost the keys")
         say("  F11 and Alt+Enter turned the full screen on and off")
 
@@ -430,8 +403,8 @@ def scenario_keys(ctx):
         page.evaluate("document.getElementById('screen').blur()")
         page.wait_for("the page asking for a click", lambda: shows(page, "hint"), 5)
         page.click("#screen")
-        page.wait_for("the game with the keys again", lambda: page.evaluate(
-            "document.activeElement.id == 'screen'") and not shows(page, "hint"), 5)
+        page.wait_js("the game with the keys again", "document.activeElement.id == 'screen' "
+                     "&& document.getElementById('hint').hidden", 5)
         say("  without the focus the page asks for a click, and a click gives the keys back")
 
         events = recorded(page)
@@ -457,9 +430,12 @@ def scenario_gamepad(ctx):
             return lambda: page.evaluate("testPads.button(%d, %d, %s)" % (
                 pad, number, str(pressed).lower()))
 
-        button(0, True)()
-        time.sleep(0.1)
-        button(0, False)()
+        def tap(number, seconds, pad=0):
+            button(number, True, pad)()
+            time.sleep(seconds)
+            button(number, False, pad)()
+
+        tap(0, 0.1)
         play = wait_screen(page, "play", 10)
         say("  A reached the game as Space: play from frame %d" % play["frame"])
         # Unplugged while its D-pad holds Right: the hero stops; plugged in again, the stick.
@@ -480,9 +456,7 @@ def scenario_gamepad(ctx):
         say("  the recording holds the pad's keys (%d events)" % len(events))
         # Back quits only when held (60 frames, a quarter of a second at 240 a second).
         page.evaluate("testPads.plug(1)")
-        button(8, True, 1)()
-        time.sleep(0.03)
-        button(8, False, 1)()
+        tap(8, 0.03, pad=1)
         time.sleep(0.5)
         check(not exit_lines(page), "a tap of Back ended the game")
         button(8, True, 1)()
@@ -510,13 +484,13 @@ def scenario_demo(ctx):
     with open_page(ctx, "script=demo.script&fps=0&trace") as page:
         # A click on the page (not the game) lets it play sound: the trace is made with the
         # sound playing.
-        page.wait_for("the page", lambda: page.evaluate("!!document.getElementById('keys')"), 10)
+        page.wait_js("the page", "!!document.getElementById('keys')", 10)
         page.click("#keys")
-        page.wait_for("the end of the demo", lambda: exit_lines(page), 180, interval=0.2)
+        status = ended(page, "the demo", 180)
         got = "".join(line + "\n" for line in trace_lines(page)).encode()
         with open(os.path.join(ctx.out, "web-demo-trace.jsonl"), "wb") as stream:
             stream.write(got)
-        check(exit_lines(page) == ["exit 0"], "the demo ended with %s" % exit_lines(page))
+        check(status == ["exit 0"], "the demo ended with %s" % status)
         audio = audio_stats(page)
         check(audio.get("output") == "worklet" and audio.get("sent", 0) > 0,
               "no sound went to the worklet during the demo: %r" % audio)
@@ -562,13 +536,11 @@ def scenario_sound(ctx):
                   "document.getElementById(id).getBoundingClientRect(); }))"
         before = page.evaluate(buttons)
         page.click("#screen")
-        page.wait_for("the sound to start", lambda: audio_stats(page).get("state") == "running",
-                      10)
+        wait_audio(page, "the sound to start", "a.state == 'running'", 10)
         # A first click on a button starts the sound too: the button must still be under the
         # pointer when the mouse button comes up.
         check(page.evaluate(buttons) == before, "the page's buttons moved when the sound started")
-        page.wait_for("two seconds of sound", lambda: audio_stats(page).get("played", 0) >=
-                      2 * SOUND_RATE, 15)
+        wait_audio(page, "two seconds of sound", "a.played >= %d" % (2 * SOUND_RATE), 15)
         audio = audio_stats(page)
         check(audio.get("output") == "worklet", "played by %r, not the worklet"
               % audio.get("output"))
@@ -599,8 +571,8 @@ def scenario_sound(ctx):
             time.sleep(0.3)
             page.evaluate("tolvoStats.audio.recentPeak = 0")
             played = audio_stats(page)["played"]
-            page.wait_for("half a second more of sound", lambda: audio_stats(page)[
-                "played"] > played + SOUND_RATE // 2, 10)
+            wait_audio(page, "half a second more of sound", "a.played > %d" % (
+                played + SOUND_RATE // 2), 10)
             audio = audio_stats(page)
             check((audio["recentPeak"] == 0) == muted, "%s, the peak is %.4f" % (
                 "muted" if muted else "unmuted", audio["recentPeak"]))
@@ -618,7 +590,7 @@ def scenario_sound(ctx):
     # Without Web Audio: one line in debug.txt, and the game plays on.
     with open_page(ctx, "trace", NO_AUDIO) as page:
         wait_frames(page, "frames without sound", 90)
-        log = page.evaluate("Module.FS.readFile('/game/debug.txt', {encoding: 'utf8'})")
+        log = read_file(page, "/game/debug.txt")
         lines = [line.strip() for line in log.splitlines() if line.strip().startswith("Sound")]
         check(len(lines) == 1 and "DirectSoundCreate" in lines[0], "debug.txt says %r" % log)
         check(not page.errors and not sound_label(page), "the page shows %r" % sound_label(page))
@@ -626,10 +598,9 @@ def scenario_sound(ctx):
 
     # Without worklets: the page's own processor plays the tune.
     with open_page(ctx, "", NO_WORKLETS) as page:
-        page.wait_for("the sound opened", lambda: audio_stats(page).get("output"), 30)
+        wait_audio(page, "the sound opened", "!!a.output", 30)
         page.click("#screen")
-        page.wait_for("a second of sound", lambda: audio_stats(page).get("played", 0) >=
-                      SOUND_RATE, 15)
+        wait_audio(page, "a second of sound", "a.played >= %d" % SOUND_RATE, 15)
         audio = audio_stats(page)
         check(audio["output"] == "script-processor" and audio["peak"] > 0.01,
               "without worklets: %r, peak %.4f" % (audio["output"], audio["peak"]))
@@ -641,7 +612,7 @@ def scenario_pixels(ctx):
     # The demo up to the muffin melting; unpaced, the last frame drawn is one of its last.
     until = 2150
     with open_page(ctx, "script=demo.script&fps=0&frames=%d" % until) as page:
-        page.wait_for("the end of the run", lambda: exit_lines(page), 120, interval=0.2)
+        ended(page, "the run", 120)
         number = page_stats(page)["lastFrameNumber"]
         shown = canvas_565(page)
     check(1800 < number <= until, "the canvas last showed frame %d, not one of play" % number)
@@ -685,11 +656,9 @@ def scenario_missing(ctx):
                     "--pack", os.path.join(ctx.web, "Images"),
                     "--pack", os.path.join(ctx.web, "Sounds"), "--leave-out", "Images/" + missing],
                    check=True, timeout=120)
-    with Site(site_dir) as site, ctx.browser.new_page() as page:
-        page.navigate(site.url + "index.html?trace")
+    with Site(site_dir) as site, open_page(ctx, "trace", site=site) as page:
         # Asked from the moment of navigating, when the page may not be there yet.
-        page.wait_for("the message box", lambda: page.evaluate(
-            "!!(document.getElementById('box') || {}).open"), 30)
+        page.wait_for("the message box", lambda: is_open(page, "box"), 30)
         page.screenshot(os.path.join(ctx.out, "web-missing-box.png"))
         shown = page_stats(page)["messageBoxes"][0]
         line = "[message box] %s: %s" % (shown["caption"], shown["text"])
@@ -724,9 +693,8 @@ def scenario_settings(ctx):
                 line in page_text(page, "#notices") for line in wanted), 30)
             ends = env["TOLVO_FRAMES"].isdigit()
             if ends:
-                page.wait_for("the end of the run", lambda: exit_lines(page), 60, interval=0.2)
-                shown = page_text(page, "#ended-text")
-                check(exit_lines(page) == ["exit %d" % status] and "(exit %d)" % status in shown,
+                said, shown = ended(page, "the run", 60), page_text(page, "#ended-text")
+                check(said == ["exit %d" % status] and "(exit %d)" % status in shown,
                       "the page said %s and %r, the native program ended with %d" % (
                           exit_lines(page), shown, status))
             log = open_log(page)

@@ -14,7 +14,7 @@ import time
 import numpy as np
 
 from .harness import game, screen
-from .harness.game import VIEW_HEIGHT, VIEW_WIDTH, WINDOWED_START_LINES, log_lines
+from .harness.game import VIEW_WIDTH, WINDOWED_START_LINES, log_lines
 from .harness.session import check, say, wait_for
 from .harness.xserver import Display, check_title, escape_quits
 
@@ -38,11 +38,8 @@ def scenario_wine16(ctx):
 
 def play_wine16(ctx, display, muffins, run_dir, title):
     trace, debug = os.path.join(run_dir, "trace.jsonl"), os.path.join(run_dir, "debug.txt")
-    window = display.find_window("the game window", 60, class_has="muffins.exe",
-                                 min_width=VIEW_WIDTH - 10, min_height=VIEW_HEIGHT - 10)
-    wait_for("the start-up lines in debug.txt", lambda: os.path.exists(debug) and len(
-        log_lines(debug)) >= len(WINDOWED_START_LINES), 30)
-    game.check_start_lines(debug)
+    window = game.find_game_window(display, class_has="muffins.exe")
+    game.check_start_lines(debug, wait=30)
     say("  debug.txt holds the windowed start-up lines in order")
     sound = wait_for("the sound line in debug.txt", lambda: [
         line for line in log_lines(debug) if line.startswith(game.SOUND_LINE)], 30)
@@ -53,7 +50,7 @@ def play_wine16(ctx, display, muffins, run_dir, title):
     say("  without a sound driver: %s" % sound[0])
 
     def frame():
-        return game.last_trace(trace) or {}
+        return game.last_trace(trace)
 
     shown = wait_for("two seconds of frames", lambda: frame().get("frame", 0) >= 120 and frame(),
                      30)

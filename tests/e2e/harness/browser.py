@@ -21,21 +21,17 @@ import tempfile
 import threading
 import time
 
-from .session import Failure, Process, wait_for
-
-CHROMIUM_NAMES = ("chromium", "chromium-browser")
-
+from .session import Closing, Failure, Process, wait_for
 
 def find_chromium():
-    for name in CHROMIUM_NAMES:
-        path = shutil.which(name) or ("/usr/bin/" + name if os.path.exists("/usr/bin/" + name)
-                                      else None)
+    for name in ("chromium", "chromium-browser"):
+        path = shutil.which(name, path=os.environ.get("PATH", "") + os.pathsep + "/usr/bin")
         if path:
             return path
     raise Failure("no chromium (tools/deps.sh web installs it)")
 
 
-class Site:
+class Site(Closing):
     """A folder served on 127.0.0.1 at a free port, in a thread, without request logs."""
 
     def __init__(self, folder):
@@ -56,17 +52,11 @@ class Site:
         self.server.shutdown()
         self.server.server_close()
 
-    def __enter__(self):
-        return self
 
-    def __exit__(self, *exc):
-        self.close()
-
-
-class Browser:
+class Browser(Closing):
     """One headless Chromium with a throw-away profile."""
 
-    def __init__(self, width=1280, height=800, extra_args=()):
+    def __init__(self, extra_args=()):
         self.profile = tempfile.mkdtemp(prefix="tolvo-chromium-")
         to_browser_read, self.to_browser = os.pipe()
         self.from_browser, from_browser_write = os.pipe()
@@ -85,7 +75,7 @@ class Browser:
             # The page's timers and frames as in a tab in front of the player.
             "--disable-background-timer-throttling", "--disable-renderer-backgrounding",
             "--disable-backgrounding-occluded-windows",
-            "--window-size=%d,%d" % (width, height),
+            "--window-size=1280,800",
         ] + list(extra_args) + ["about:blank"]
         # The protocol's pipe is the browser's descriptors 3 (in) and 4 (out).
         shell = 'exec "$0" "$@" 3<&%d 4>&%d %d<&- %d>&-' % (
@@ -157,10 +147,10 @@ class Browser:
             raise Failure("%s: %s" % (method, reply["error"].get("message")))
         return reply.get("result", {})
 
-    def new_page(self, width=None, height=None):
+    def new_page(self):
         target = self.send("Target.createTarget", {"url": "about:blank"})["targetId"]
         session = self.send("Target.attachToTarget", {"targetId": target, "flatten": True})
-        return Page(self, session["sessionId"], width, height)
+        return Page(self, session["sessionId"])
 
     def close(self):
         """Asked to close, then stopped by its own process group."""
@@ -178,18 +168,11 @@ class Browser:
                 pass
         shutil.rmtree(self.profile, ignore_errors=True)
 
-    def __enter__(self):
-        return self
 
-    def __exit__(self, *exc):
-        self.close()
+class Page(Closing):
+    """One tab: its console lines, network transfer, script evaluation and real input."""
 
-
-class Page:
-    """One tab: its console lines, network transfer, script evaluation and real input; as a
-    context, closed at its end."""
-
-    def __init__(self, browser, session, width=None, height=None):
+    def __init__(self, browser, session):
         self.browser = browser
         self.session = session
         self.console = []     # (type, text) in the order the page wrote them
@@ -207,9 +190,6 @@ class Page:
         self.throttle = max(1.0, float(os.environ.get("TOLVO_WEB_CPU_THROTTLE") or 1))
         if self.throttle > 1:
             self.send("Emulation.setCPUThrottlingRate", {"rate": self.throttle})
-        if width and height:
-            self.send("Emulation.setDeviceMetricsOverride", {
-                "width": width, "height": height, "deviceScaleFactor": 1, "mobile": False})
 
     def _event(self, message):
         if message.get("sessionId") != self.session:
@@ -250,11 +230,11 @@ class Page:
         with self.lock:
             return [text for type_, text in self.console if type_ == kind]
 
-    def key(self, code, key, virtual_key, down, text=None):
-        """A real key event, as the browser gets it from the keyboard."""
+    def key(self, code, key, virtual_key, down, text=None, modifiers=0):
+        """A real key event, as the browser gets it from the keyboard (modifiers: 1 Alt)."""
         params = {"type": ("keyDown" if text else "rawKeyDown") if down else "keyUp",
                   "code": code, "key": key, "windowsVirtualKeyCode": virtual_key,
-                  "nativeVirtualKeyCode": virtual_key}
+                  "nativeVirtualKeyCode": virtual_key, "modifiers": modifiers}
         if text and down:
             params["text"] = text
         self.send("Input.dispatchKeyEvent", params)
@@ -278,18 +258,15 @@ class Page:
         many times longer as it is slowed."""
         return wait_for(what, condition, timeout * self.throttle, interval, guard=self._threw)
 
+    def wait_js(self, what, expression, timeout, interval=0.1):
+        return self.wait_for(what, lambda: self.evaluate(expression), timeout, interval)
+
     def _threw(self, what):
         if self.errors:
             raise Failure("while waiting for %s, the page threw: %s" % (what, self.errors[0]))
 
     def close(self):
-        self.send("Page.close")
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
         try:
-            self.close()
+            self.send("Page.close")
         except Failure:
             pass

@@ -32,7 +32,6 @@ GOALS = [
 
 
 def write(out, name, figures):
-    """A run's figures, as name.json in its output folder."""
     with open(os.path.join(out, name + ".json"), "w", encoding="utf-8") as stream:
         json.dump(figures, stream, indent=1)
 

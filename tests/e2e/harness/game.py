@@ -8,7 +8,7 @@ import subprocess
 import time
 
 from . import screen
-from .session import ROOT, check, game_env
+from .session import ROOT, check, game_env, wait_for
 
 DEMO = os.path.join(ROOT, "tools", "demo", "demo.script")
 VIEW_WIDTH, VIEW_HEIGHT = 900, 500
@@ -38,7 +38,11 @@ def log_lines(path):
     return lines
 
 
-def check_start_lines(path):
+def check_start_lines(path, wait=0):
+    """debug.txt begins with the windowed start-up lines (waited for up to `wait` seconds)."""
+    if wait:
+        wait_for("the start-up lines in %s" % path, lambda: os.path.exists(path) and len(
+            log_lines(path)) >= len(WINDOWED_START_LINES), wait)
     check(os.path.exists(path), "no debug.txt was written")
     lines = log_lines(path)
     for index, wanted in enumerate(WINDOWED_START_LINES):
@@ -49,7 +53,7 @@ def check_start_lines(path):
 
 
 def last_frame(lines):
-    """The newest complete frame of trace lines (bytes or text), or None."""
+    """The newest complete frame of trace lines (bytes or text), or {}."""
     for line in reversed(lines):
         try:
             frame = json.loads(line)
@@ -57,19 +61,25 @@ def last_frame(lines):
             continue
         if isinstance(frame, dict) and "frame" in frame:
             return frame
-    return None
+    return {}
 
 
 def last_trace(path):
-    """The newest complete frame of the game's trace file, or None."""
+    """The newest complete frame of the game's trace file, or {}."""
     try:
         with open(path, "rb") as stream:
             stream.seek(0, os.SEEK_END)
             stream.seek(max(0, stream.tell() - 16384))
             tail = stream.read()
     except FileNotFoundError:
-        return None
+        return {}
     return last_frame(tail.split(b"\n")[:-1])  # the last piece may be half written
+
+
+def find_game_window(display, what="the game window", timeout=60, **want):
+    """A window the size of the view (a border's width less at most)."""
+    return display.find_window(what, timeout, min_width=VIEW_WIDTH - 10,
+                               min_height=VIEW_HEIGHT - 10, **want)
 
 
 def expected_title(native, images, work):

@@ -67,9 +67,18 @@ def game_env(base=None, **settings):
     return env
 
 
-class Process:
-    """A child process in its own process group, so it and its helpers stop together;
-    as a context, stopped at its end."""
+class Closing:
+    """As a context, closed at its end."""
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class Process(Closing):
+    """A child process in its own process group, so it and its helpers stop together."""
 
     def __init__(self, argv, cwd=None, env=None, log=None, pass_fds=()):
         self.argv = argv
@@ -110,11 +119,7 @@ class Process:
             self.log.close()
             self.log = subprocess.DEVNULL
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
+    close = stop
 
 
 def run_scenarios(scenarios, ctx, only=None, errors=(), summary=True):

@@ -7,14 +7,13 @@ import subprocess
 import time
 
 from . import screen
-from .session import Failure, Process, check, say, wait_for
+from .session import Closing, Failure, Process, check, say, wait_for
 
 TITLE_MATCH = 0.90  # share of the window's pixels that must show the title page
 
 
-class Display:
-    """An Xvfb server on a free display number, with its own screen depth; as a context,
-    stopped at its end."""
+class Display(Closing):
+    """An Xvfb server on a free display number, with its own screen depth."""
 
     def __init__(self, depth, size="1024x768", log=None):
         read_end, write_end = os.pipe()
@@ -40,7 +39,6 @@ class Display:
         return env
 
     def run(self, argv, timeout=20):
-        """Run an X client to completion and return its standard output."""
         try:
             done = subprocess.run(argv, env=self.env(), stdin=subprocess.DEVNULL,
                                   capture_output=True, timeout=timeout)
@@ -67,25 +65,16 @@ class Display:
         return found
 
     def find_window(self, what, timeout, **want):
-        """Wait for a window matching name/class text and a minimum size."""
-        def probe():
-            for window in self.windows():
-                if "name" in want and window["name"] != want["name"]:
-                    continue
-                if "class_has" in want and want["class_has"] not in window["class"]:
-                    continue
-                if (window["width"] >= want.get("min_width", 1) and
-                        window["height"] >= want.get("min_height", 1)):
-                    return window
-            return None
-
-        window = wait_for(what, probe, timeout)
+        """Wait for a window with the name, a class holding class_has, and the least size."""
+        window = wait_for(what, lambda: next((
+            w for w in self.windows() if w["name"] == want.get("name", w["name"]) and
+            want.get("class_has", "") in w["class"] and w["width"] >= want.get("min_width", 1)
+            and w["height"] >= want.get("min_height", 1)), None), timeout)
         say("  window %s, %dx%d at (%d,%d)" % (window["id"], window["width"], window["height"],
                                                window["x"], window["y"]))
         return window
 
     def screenshot(self, path):
-        """Dump the whole screen with xwd and read it."""
         code, out = self.run(["xwd", "-root", "-silent"])
         check(code == 0 and out, "xwd could not dump the screen")
         with open(path, "wb") as stream:
@@ -114,11 +103,7 @@ class Display:
             os.close(self.number_pipe)
             self.number_pipe = None
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
+    close = stop
 
 
 def save_window(dump, reading, window, dx, dy, path):
