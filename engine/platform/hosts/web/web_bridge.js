@@ -1,358 +1,377 @@
 // The web host's JavaScript (web_bridge.h): drawing frames on the page's canvas, waiting for
 // the display, yielding to the browser, the modal message box and the full screen (the
-// sound is web_audio.js's). Linked into muffins.js
-// with --js-library; the page (page/) supplies Module.canvas and Module.page.
-var LibraryTolvoWeb = {
-  $TolvoWeb: {
-    canvas: null,
-    gl: null,
-    glLost: false,
-    texture: null,
-    textureWidth: 0,
-    textureHeight: 0,
-    context2d: null,
-    image: null,
-    colours: null,
-    renderer: '',
-    rendererChosen: false,
-    // The display's frame interval as requestAnimationFrame shows it, in milliseconds.
-    frameInterval: 1000 / 60,
-    lastFrameTime: 0,
-    lastWake: -1e9, // when the last sleep ended
-    channel: null,
-    waiting: null,
+// sound is web_audio.js's). Linked into muffins.js with --js-library. The page (page/page.js)
+// supplies Module.canvas and Module.page, its side of the seam: each of its calls is
+// described there.
+//
+// Emscripten (3.1.6) copies this file's entries into muffins.js as text, and its optimiser
+// then goes over them: the functions C++ calls (tolvo_web_*) stay `function` expressions,
+// which it names; the members of $TolvoWeb are arrows, never methods (`name() {}` does not
+// survive the copy); no destructuring (`const {a} = b;` is dropped as unused), no `?.` or
+// `??` (refused). The same holds for web_audio.js.
+mergeInto(LibraryManager.library, {
+    $TolvoWeb: {
+        canvas: null,
+        gl: null,
+        glLost: false,
+        texture: null,
+        textureWidth: 0,
+        textureHeight: 0,
+        context2d: null,
+        image: null,
+        colours: null,
+        renderer: '',
+        rendererChosen: false,
+        // The display's frame interval as requestAnimationFrame shows it, in milliseconds.
+        frameInterval: 1000 / 60,
+        lastFrameTime: 0,
+        lastWake: -1e9, // when the last sleep ended
+        channel: null,
+        waiting: null,
 
-    page: function() {
-      return Module['page'] || {};
+        page: () => Module['page'] || {},
+
+        findCanvas: () => {
+            if (!TolvoWeb.canvas) {
+                TolvoWeb.canvas = Module['canvas'] || document.getElementById('screen');
+            }
+            return TolvoWeb.canvas;
+        },
+
+        // WebGL where the browser has it: the frame goes up as a 5-6-5 texture, so the
+        // browser, not our code, expands the pixels; scaling is the page's (pixelated CSS).
+        startGL: (canvas) => {
+            const attributes = {
+                alpha: false,
+                antialias: false,
+                depth: false,
+                stencil: false,
+                premultipliedAlpha: false,
+                preserveDrawingBuffer: true
+            };
+            const gl =
+                canvas.getContext('webgl2', attributes) || canvas.getContext('webgl', attributes);
+            if (!gl) {
+                return false;
+            }
+            function shader(type, source) {
+                const made = gl.createShader(type);
+                gl.shaderSource(made, source);
+                gl.compileShader(made);
+                return made;
+            }
+            const vertex = 'attribute vec2 corner; varying vec2 place;' +
+                           'void main() { place = vec2(corner.x + 1.0, 1.0 - corner.y) * 0.5;' +
+                           ' gl_Position = vec4(corner, 0.0, 1.0); }';
+            // Texture coordinates across 900 pixels need more than mediump's 10 bits.
+            const fragment =
+                '#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n' +
+                '#else\nprecision mediump float;\n#endif\n' +
+                'uniform sampler2D frame; varying vec2 place;' +
+                'void main() { gl_FragColor = vec4(texture2D(frame, place).rgb, 1.0); }';
+            const program = gl.createProgram();
+            gl.attachShader(program, shader(gl.VERTEX_SHADER, vertex));
+            gl.attachShader(program, shader(gl.FRAGMENT_SHADER, fragment));
+            gl.bindAttribLocation(program, 0, 'corner');
+            gl.linkProgram(program);
+            if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
+                return false;
+            }
+            gl.useProgram(program);
+            gl.uniform1i(gl.getUniformLocation(program, 'frame'), 0);
+            gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
+            gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 1, -1, -1, 1, 1, 1]),
+                          gl.STATIC_DRAW);
+            gl.enableVertexAttribArray(0);
+            gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
+            TolvoWeb.texture = gl.createTexture();
+            gl.activeTexture(gl.TEXTURE0);
+            gl.bindTexture(gl.TEXTURE_2D, TolvoWeb.texture);
+            gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
+            gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
+            gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
+            gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
+            gl.pixelStorei(gl.UNPACK_ALIGNMENT, 2);
+            TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
+            TolvoWeb.gl = gl;
+            const webgl2 = typeof WebGL2RenderingContext != 'undefined' &&
+                           gl instanceof WebGL2RenderingContext;
+            TolvoWeb.renderer = webgl2 ? 'webgl2' : 'webgl';
+            return true;
+        },
+
+        // Without WebGL: the pixels expanded through a table into a 2D canvas.
+        start2d: (canvas) => {
+            const context = canvas.getContext('2d', {alpha: false});
+            if (!context) {
+                return false;
+            }
+            const colours = new Uint32Array(65536);
+            const little = new Uint8Array(new Uint32Array([1]).buffer)[0] == 1;
+            for (let pixel = 0; pixel < 65536; pixel++) {
+                let r = pixel >> 11, g = (pixel >> 5) & 63, b = pixel & 31;
+                r = (r << 3) | (r >> 2);
+                g = (g << 2) | (g >> 4);
+                b = (b << 3) | (b >> 2);
+                colours[pixel] = little ? (0xff000000 | (b << 16) | (g << 8) | r) >>> 0
+                                        : ((r << 24) | (g << 16) | (b << 8) | 0xff) >>> 0;
+            }
+            TolvoWeb.colours = colours;
+            TolvoWeb.context2d = context;
+            TolvoWeb.renderer = '2d';
+            return true;
+        },
+
+        // Once: a canvas that offers neither context shows nothing, and is not asked again.
+        startRenderer: (canvas) => {
+            if (TolvoWeb.rendererChosen) {
+                return;
+            }
+            TolvoWeb.rendererChosen = true;
+            canvas.addEventListener('webglcontextlost', (event) => {
+                // Kept, to be made again when the browser gives the context back.
+                event.preventDefault();
+                TolvoWeb.glLost = true;
+            });
+            canvas.addEventListener('webglcontextrestored', () => {
+                TolvoWeb.glLost = !TolvoWeb.startGL(canvas);
+            });
+            if (!TolvoWeb.startGL(canvas)) {
+                TolvoWeb.start2d(canvas);
+            }
+        },
+
+        draw: (pixels, width, height) => {
+            const canvas = TolvoWeb.findCanvas();
+            if (!canvas) {
+                return;
+            }
+            if (canvas.width != width || canvas.height != height) {
+                canvas.width = width;
+                canvas.height = height;
+                TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
+                TolvoWeb.page()['layout'] && TolvoWeb.page()['layout']();
+            }
+            TolvoWeb.startRenderer(canvas);
+            const gl = TolvoWeb.gl;
+            if (gl) {
+                if (TolvoWeb.glLost) {
+                    return;
+                }
+                if (TolvoWeb.textureWidth != width || TolvoWeb.textureHeight != height) {
+                    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB,
+                                  gl.UNSIGNED_SHORT_5_6_5, pixels);
+                    TolvoWeb.textureWidth = width;
+                    TolvoWeb.textureHeight = height;
+                } else {
+                    gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RGB,
+                                     gl.UNSIGNED_SHORT_5_6_5, pixels);
+                }
+                gl.viewport(0, 0, width, height);
+                gl.drawArrays(gl.TRIANGLE_STRIP, 0, 4);
+                return;
+            }
+            const context = TolvoWeb.context2d;
+            if (!context) {
+                return;
+            }
+            const image = TolvoWeb.image;
+            if (!image || image.width != width || image.height != height) {
+                TolvoWeb.image = context.createImageData(width, height);
+            }
+            const out = new Uint32Array(TolvoWeb.image.data.buffer);
+            const colours = TolvoWeb.colours;
+            for (let i = 0, n = width * height; i < n; i++) {
+                out[i] = colours[pixels[i]];
+            }
+            context.putImageData(TolvoWeb.image, 0, 0);
+        },
+
+        // The program runs again after giving the browser its turn at `since`: the page
+        // counts the time the program was not running.
+        resumed: (since) => {
+            const page = TolvoWeb.page();
+            page['resumed'] && page['resumed'](performance.now() - since);
+        },
+
+        noteDisplayFrame: (time) => {
+            const interval = time - TolvoWeb.lastFrameTime;
+            TolvoWeb.lastFrameTime = time;
+            if (interval < 3 || interval > 50) {
+                return; // the first frame, or one after the page was away
+            }
+            // The shortest interval seen, slowly forgotten: frames the game took too long for
+            // are multiples of it, not the display's own.
+            const known = TolvoWeb.frameInterval;
+            TolvoWeb.frameInterval =
+                interval < known ? interval : known + (interval - known) * 0.02;
+        },
+
+        // Waits for the display frame on which a frame due in `milliseconds` is shown: the
+        // first whose time is within half a display frame of it. At 60 Hz that is every
+        // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
+        // Frames asked for faster than the display shows them (?fps above its rate) are
+        // woken by a plain timer instead: they are counted, not all seen.
+        sleep: (milliseconds, done) => {
+            const now = performance.now();
+            const due = now + milliseconds;
+            // This frame's period, as the pacer has it.
+            const period = now - TolvoWeb.lastWake + milliseconds;
+            let finished = false;
+            let timer = 0;
+            function finish() {
+                if (!finished) {
+                    finished = true;
+                    clearTimeout(timer);
+                    TolvoWeb.lastWake = performance.now();
+                    done();
+                }
+            }
+            // A page in the background gets no display frames; its timers keep the game going.
+            const interval = TolvoWeb.frameInterval;
+            let timed = document.hidden || period < interval * 0.75;
+            if (!timed && TolvoWeb.lastFrameTime > 0) {
+                // The display frame nearest the due time went by while the frame was made (a
+                // slow frame): the frame is shown as soon as it is due, on the display frame
+                // after.
+                const last = TolvoWeb.lastFrameTime;
+                const nearest = last + Math.round((due - last) / interval) * interval;
+                timed = nearest <= now;
+            }
+            // Display frames that come late (a busy machine) or stop (a page going away) do
+            // not hold the game back: half a display frame after the due time it goes on, so
+            // it keeps its 60 a second and the frame is shown when the display gets to it.
+            timer = setTimeout(finish, timed ? milliseconds : milliseconds + interval / 2 + 1);
+            if (timed) {
+                return;
+            }
+            function displayFrame(time) {
+                if (finished) {
+                    return;
+                }
+                TolvoWeb.noteDisplayFrame(time);
+                if (time + TolvoWeb.frameInterval / 2 >= due) {
+                    finish();
+                } else {
+                    requestAnimationFrame(displayFrame);
+                }
+            }
+            requestAnimationFrame(displayFrame);
+        },
+
+        // The browser's turn without waiting for a timer (which a browser delays by 4 ms
+        // when they follow one another): a message to ourselves.
+        yieldNow: (done) => {
+            if (!TolvoWeb.channel) {
+                TolvoWeb.channel = new MessageChannel();
+                TolvoWeb.channel.port1.onmessage = () => {
+                    const waiting = TolvoWeb.waiting;
+                    TolvoWeb.waiting = null;
+                    if (waiting) {
+                        waiting();
+                    }
+                };
+            }
+            TolvoWeb.waiting = done;
+            TolvoWeb.channel.port2.postMessage(0);
+        },
     },
 
-    findCanvas: function() {
-      if (!TolvoWeb.canvas) {
-        TolvoWeb.canvas = Module['canvas'] || document.getElementById('screen');
-      }
-      return TolvoWeb.canvas;
+    tolvo_web_has_canvas__deps: ['$TolvoWeb'],
+    tolvo_web_has_canvas: function() {
+        return TolvoWeb.findCanvas() ? 1 : 0;
     },
 
-    // WebGL where the browser has it: the frame goes up as a 5-6-5 texture, so the
-    // browser, not our code, expands the pixels; scaling is the page's (pixelated CSS).
-    startGL: function(canvas) {
-      var attributes = {alpha: false, antialias: false, depth: false, stencil: false,
-                        premultipliedAlpha: false, preserveDrawingBuffer: true};
-      var gl = canvas.getContext('webgl2', attributes) || canvas.getContext('webgl', attributes);
-      if (!gl) {
-        return false;
-      }
-      function shader(type, source) {
-        var made = gl.createShader(type);
-        gl.shaderSource(made, source);
-        gl.compileShader(made);
-        return made;
-      }
-      var program = gl.createProgram();
-      gl.attachShader(program, shader(gl.VERTEX_SHADER,
-        'attribute vec2 corner; varying vec2 place;' +
-        'void main() { place = vec2(corner.x + 1.0, 1.0 - corner.y) * 0.5;' +
-        ' gl_Position = vec4(corner, 0.0, 1.0); }'));
-      // Texture coordinates across 900 pixels need more than mediump's 10 bits.
-      gl.attachShader(program, shader(gl.FRAGMENT_SHADER,
-        '#ifdef GL_FRAGMENT_PRECISION_HIGH\nprecision highp float;\n#else\n' +
-        'precision mediump float;\n#endif\nuniform sampler2D frame; varying vec2 place;' +
-        'void main() { gl_FragColor = vec4(texture2D(frame, place).rgb, 1.0); }'));
-      gl.bindAttribLocation(program, 0, 'corner');
-      gl.linkProgram(program);
-      if (!gl.getProgramParameter(program, gl.LINK_STATUS)) {
-        return false;
-      }
-      gl.useProgram(program);
-      gl.uniform1i(gl.getUniformLocation(program, 'frame'), 0);
-      gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-      gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 1, -1, -1, 1, 1, 1]),
-                    gl.STATIC_DRAW);
-      gl.enableVertexAttribArray(0);
-      gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
-      TolvoWeb.texture = gl.createTexture();
-      gl.activeTexture(gl.TEXTURE0);
-      gl.bindTexture(gl.TEXTURE_2D, TolvoWeb.texture);
-      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, gl.NEAREST);
-      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, gl.NEAREST);
-      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, gl.CLAMP_TO_EDGE);
-      gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, gl.CLAMP_TO_EDGE);
-      gl.pixelStorei(gl.UNPACK_ALIGNMENT, 2);
-      TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
-      TolvoWeb.gl = gl;
-      TolvoWeb.renderer = (typeof WebGL2RenderingContext != 'undefined' &&
-                           gl instanceof WebGL2RenderingContext) ? 'webgl2' : 'webgl';
-      return true;
-    },
-
-    // Without WebGL: the pixels expanded through a table into a 2D canvas.
-    start2d: function(canvas) {
-      var context = canvas.getContext('2d', {alpha: false});
-      if (!context) {
-        return false;
-      }
-      var colours = new Uint32Array(65536);
-      var little = new Uint8Array(new Uint32Array([1]).buffer)[0] == 1;
-      for (var pixel = 0; pixel < 65536; pixel++) {
-        var r = pixel >> 11, g = (pixel >> 5) & 63, b = pixel & 31;
-        r = (r << 3) | (r >> 2);
-        g = (g << 2) | (g >> 4);
-        b = (b << 3) | (b >> 2);
-        colours[pixel] = little ? (0xff000000 | (b << 16) | (g << 8) | r) >>> 0
-                                : ((r << 24) | (g << 16) | (b << 8) | 0xff) >>> 0;
-      }
-      TolvoWeb.colours = colours;
-      TolvoWeb.context2d = context;
-      TolvoWeb.renderer = '2d';
-      return true;
-    },
-
-    // Once: a canvas that offers neither context shows nothing, and is not asked again.
-    startRenderer: function(canvas) {
-      if (TolvoWeb.rendererChosen) {
-        return;
-      }
-      TolvoWeb.rendererChosen = true;
-      canvas.addEventListener('webglcontextlost', function(event) {
-        // Kept, to be made again when the browser gives the context back.
-        event.preventDefault();
-        TolvoWeb.glLost = true;
-      });
-      canvas.addEventListener('webglcontextrestored', function() {
-        TolvoWeb.glLost = !TolvoWeb.startGL(canvas);
-      });
-      if (!TolvoWeb.startGL(canvas)) {
-        TolvoWeb.start2d(canvas);
-      }
-    },
-
-    draw: function(pixels, width, height) {
-      var canvas = TolvoWeb.findCanvas();
-      if (!canvas) {
-        return;
-      }
-      if (canvas.width != width || canvas.height != height) {
-        canvas.width = width;
-        canvas.height = height;
-        TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
-        TolvoWeb.page()['layout'] && TolvoWeb.page()['layout']();
-      }
-      TolvoWeb.startRenderer(canvas);
-      var gl = TolvoWeb.gl;
-      if (gl) {
-        if (TolvoWeb.glLost) {
-          return;
+    tolvo_web_window__deps: ['$TolvoWeb'],
+    tolvo_web_window: function(width, height) {
+        const canvas = TolvoWeb.findCanvas();
+        const page = TolvoWeb.page();
+        if (!canvas) {
+            return;
         }
-        if (TolvoWeb.textureWidth != width || TolvoWeb.textureHeight != height) {
-          gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB,
-                        gl.UNSIGNED_SHORT_5_6_5, pixels);
-          TolvoWeb.textureWidth = width;
-          TolvoWeb.textureHeight = height;
+        if (width > 0 && height > 0) {
+            if (canvas.width != width || canvas.height != height) {
+                canvas.width = width;
+                canvas.height = height;
+                TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
+            }
+            page['windowShown'] && page['windowShown'](width, height);
         } else {
-          gl.texSubImage2D(gl.TEXTURE_2D, 0, 0, 0, width, height, gl.RGB,
-                           gl.UNSIGNED_SHORT_5_6_5, pixels);
+            page['windowHidden'] && page['windowHidden']();
         }
-        gl.viewport(0, 0, width, height);
-        gl.drawArrays(gl.TRIANGLE_STRIP, 0, 4);
-        return;
-      }
-      var context = TolvoWeb.context2d;
-      if (!context) {
-        return;
-      }
-      if (!TolvoWeb.image || TolvoWeb.image.width != width || TolvoWeb.image.height != height) {
-        TolvoWeb.image = context.createImageData(width, height);
-      }
-      var out = new Uint32Array(TolvoWeb.image.data.buffer);
-      var colours = TolvoWeb.colours;
-      for (var i = 0, n = width * height; i < n; i++) {
-        out[i] = colours[pixels[i]];
-      }
-      context.putImageData(TolvoWeb.image, 0, 0);
     },
 
-    // The program runs again after giving the browser its turn at `since`: the page
-    // counts the time the program was not running.
-    resumed: function(since) {
-      var page = TolvoWeb.page();
-      page['resumed'] && page['resumed'](performance.now() - since);
+    tolvo_web_present__deps: ['$TolvoWeb'],
+    tolvo_web_present: function(pixels, width, height, number) {
+        const first = pixels >> 1;
+        TolvoWeb.draw(HEAPU16.subarray(first, first + width * height), width, height);
+        const page = TolvoWeb.page();
+        page['frameShown'] && page['frameShown'](number, TolvoWeb.renderer);
     },
 
-    noteDisplayFrame: function(time) {
-      var interval = time - TolvoWeb.lastFrameTime;
-      TolvoWeb.lastFrameTime = time;
-      if (interval < 3 || interval > 50) {
-        return; // the first frame, or one after the page was away
-      }
-      // The shortest interval seen, slowly forgotten: frames the game took too long for
-      // are multiples of it, not the display's own.
-      var known = TolvoWeb.frameInterval;
-      TolvoWeb.frameInterval = interval < known ? interval : known + (interval - known) * 0.02;
+    // Waking goes through callUserCallback, where the program's exit() (an exception
+    // thrown through the page) ends quietly instead of as an error in the console.
+    tolvo_web_sleep__deps: ['$TolvoWeb', '$callUserCallback'],
+    tolvo_web_sleep: function(milliseconds) {
+        Asyncify.handleSleep((wakeUp) => {
+            const since = performance.now();
+            TolvoWeb.sleep(milliseconds, () => {
+                TolvoWeb.resumed(since);
+                callUserCallback(wakeUp);
+            });
+        });
     },
 
-    // Waits for the display frame on which a frame due in `milliseconds` is shown: the
-    // first whose time is within half a display frame of it. At 60 Hz that is every
-    // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
-    // Frames asked for faster than the display shows them (?fps above its rate) are
-    // woken by a plain timer instead: they are counted, not all seen.
-    sleep: function(milliseconds, done) {
-      var now = performance.now();
-      var due = now + milliseconds;
-      var period = now - TolvoWeb.lastWake + milliseconds; // this frame's, as the pacer has it
-      var finished = false;
-      var timer = 0;
-      function finish() {
-        if (!finished) {
-          finished = true;
-          clearTimeout(timer);
-          TolvoWeb.lastWake = performance.now();
-          done();
+    tolvo_web_yield__deps: ['$TolvoWeb', '$callUserCallback'],
+    tolvo_web_yield: function() {
+        Asyncify.handleSleep((wakeUp) => {
+            const since = performance.now();
+            TolvoWeb.yieldNow(() => {
+                TolvoWeb.resumed(since);
+                callUserCallback(wakeUp);
+            });
+        });
+    },
+
+    tolvo_web_message_box__deps: ['$TolvoWeb', '$callUserCallback'],
+    tolvo_web_message_box: function(text, caption) {
+        const message = UTF8ToString(text);
+        const title = UTF8ToString(caption);
+        Asyncify.handleSleep((wakeUp) => {
+            const page = TolvoWeb.page();
+            const dismissed = page['messageBox'] ? page['messageBox'](message, title) : null;
+            if (!dismissed) {
+                // A page without its dialog: the browser's own, which blocks by itself.
+                window.alert((title ? `${title}\n\n` : '') + message);
+                wakeUp();
+                return;
+            }
+            dismissed.then(() => {
+                callUserCallback(wakeUp);
+            });
+        });
+    },
+
+    tolvo_web_full_screen__deps: ['$TolvoWeb'],
+    tolvo_web_full_screen: function() {
+        const page = TolvoWeb.page();
+        if (page['fullScreen']) {
+            page['fullScreen']();
+            return;
         }
-      }
-      // A page in the background gets no display frames; its timers keep the game going.
-      var interval = TolvoWeb.frameInterval;
-      var timed = document.hidden || period < interval * 0.75;
-      if (!timed && TolvoWeb.lastFrameTime > 0) {
-        // The display frame nearest the due time went by while the frame was made (a slow
-        // frame): the frame is shown as soon as it is due, on the display frame after.
-        var nearest = TolvoWeb.lastFrameTime +
-                      Math.round((due - TolvoWeb.lastFrameTime) / interval) * interval;
-        timed = nearest <= now;
-      }
-      // Display frames that come late (a busy machine) or stop (a page going away) do
-      // not hold the game back: half a display frame after the due time it goes on, so
-      // it keeps its 60 a second and the frame is shown when the display gets to it.
-      timer = setTimeout(finish, timed ? milliseconds : milliseconds + interval / 2 + 1);
-      if (timed) {
-        return;
-      }
-      function displayFrame(time) {
-        if (finished) {
-          return;
+        // A page without its button: the canvas by itself.
+        const canvas = TolvoWeb.findCanvas();
+        if (document.fullscreenElement) {
+            document.exitFullscreen();
+        } else if (canvas && canvas.requestFullscreen) {
+            const asked = canvas.requestFullscreen();
+            if (asked && asked.catch) {
+                asked.catch(() => {});
+            }
         }
-        TolvoWeb.noteDisplayFrame(time);
-        if (time + TolvoWeb.frameInterval / 2 >= due) {
-          finish();
-        } else {
-          requestAnimationFrame(displayFrame);
-        }
-      }
-      requestAnimationFrame(displayFrame);
     },
 
-    // The browser's turn without waiting for a timer (which a browser delays by 4 ms
-    // when they follow one another): a message to ourselves.
-    yieldNow: function(done) {
-      if (!TolvoWeb.channel) {
-        TolvoWeb.channel = new MessageChannel();
-        TolvoWeb.channel.port1.onmessage = function() {
-          var waiting = TolvoWeb.waiting;
-          TolvoWeb.waiting = null;
-          if (waiting) {
-            waiting();
-          }
-        };
-      }
-      TolvoWeb.waiting = done;
-      TolvoWeb.channel.port2.postMessage(0);
+    tolvo_web_has_focus: function() {
+        return document.hasFocus() ? 1 : 0;
     },
-  },
-
-  tolvo_web_has_canvas__deps: ['$TolvoWeb'],
-  tolvo_web_has_canvas: function() {
-    return TolvoWeb.findCanvas() ? 1 : 0;
-  },
-
-  tolvo_web_window__deps: ['$TolvoWeb'],
-  tolvo_web_window: function(width, height) {
-    var canvas = TolvoWeb.findCanvas();
-    var page = TolvoWeb.page();
-    if (!canvas) {
-      return;
-    }
-    if (width > 0 && height > 0) {
-      if (canvas.width != width || canvas.height != height) {
-        canvas.width = width;
-        canvas.height = height;
-        TolvoWeb.textureWidth = TolvoWeb.textureHeight = 0;
-      }
-      page['windowShown'] && page['windowShown'](width, height);
-    } else {
-      page['windowHidden'] && page['windowHidden']();
-    }
-  },
-
-  tolvo_web_present__deps: ['$TolvoWeb'],
-  tolvo_web_present: function(pixels, width, height, number) {
-    TolvoWeb.draw(HEAPU16.subarray(pixels >> 1, (pixels >> 1) + width * height), width, height);
-    var page = TolvoWeb.page();
-    page['frameShown'] && page['frameShown'](number, TolvoWeb.renderer);
-  },
-
-  // Waking goes through callUserCallback, where the program's exit() (an exception
-  // thrown through the page) ends quietly instead of as an error in the console.
-  tolvo_web_sleep__deps: ['$TolvoWeb', '$callUserCallback'],
-  tolvo_web_sleep: function(milliseconds) {
-    Asyncify.handleSleep(function(wakeUp) {
-      var since = performance.now();
-      TolvoWeb.sleep(milliseconds, function() {
-        TolvoWeb.resumed(since);
-        callUserCallback(wakeUp);
-      });
-    });
-  },
-
-  tolvo_web_yield__deps: ['$TolvoWeb', '$callUserCallback'],
-  tolvo_web_yield: function() {
-    Asyncify.handleSleep(function(wakeUp) {
-      var since = performance.now();
-      TolvoWeb.yieldNow(function() {
-        TolvoWeb.resumed(since);
-        callUserCallback(wakeUp);
-      });
-    });
-  },
-
-  tolvo_web_message_box__deps: ['$TolvoWeb', '$callUserCallback'],
-  tolvo_web_message_box: function(text, caption) {
-    var message = UTF8ToString(text), title = UTF8ToString(caption);
-    Asyncify.handleSleep(function(wakeUp) {
-      var page = TolvoWeb.page();
-      var dismissed = page['messageBox'] ? page['messageBox'](message, title) : null;
-      if (!dismissed) {
-        // A page without its dialog: the browser's own, which blocks by itself.
-        window.alert((title ? title + '\n\n' : '') + message);
-        wakeUp();
-        return;
-      }
-      dismissed.then(function() {
-        callUserCallback(wakeUp);
-      });
-    });
-  },
-
-  tolvo_web_full_screen__deps: ['$TolvoWeb'],
-  tolvo_web_full_screen: function() {
-    var page = TolvoWeb.page();
-    if (page['fullScreen']) {
-      page['fullScreen']();
-      return;
-    }
-    // A page without its button: the canvas by itself.
-    var canvas = TolvoWeb.findCanvas();
-    if (document.fullscreenElement) {
-      document.exitFullscreen();
-    } else if (canvas && canvas.requestFullscreen) {
-      var asked = canvas.requestFullscreen();
-      if (asked && asked.catch) {
-        asked.catch(function() {});
-      }
-    }
-  },
-
-  tolvo_web_has_focus: function() {
-    return document.hasFocus() ? 1 : 0;
-  },
-};
-
-mergeInto(LibraryManager.library, LibraryTolvoWeb);
+});
