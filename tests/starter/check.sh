@@ -3,9 +3,9 @@
 # does, with nothing but this tree and the Debian packages (no network): the engine of
 # each build folder (made with --target tolvo-package) installed into a prefix of its own
 # under WORK, then the starter, copied out of the tree, built against each:
-#   native   find_package(Tolvo) only, and its headless test (ctest); then again with
-#            pkg-config and a single compiler command, playing the same script to the same
-#            trace;
+#   native   the prefix moved after installing; find_package(Tolvo) only, and its
+#            headless test (ctest); then again with pkg-config and a single compiler
+#            command, playing the same script to the same trace;
 #   Windows  the mingw-w64 toolchain file the prefix holds: starter.exe, its launcher
 #            Starter.exe, Images/ and Sounds/;
 #   web      the Emscripten toolchain file: the site (page, program, packed files).
@@ -45,7 +45,10 @@ play() {
         TOLVO_TRACE=walk.trace ./starter) && cmp "$1/walk.trace" "$starter/test/walk.trace"
 }
 
-step "installing the engine ($native) into $work/prefix" install_engine "$native" "$work/prefix"
+# Installed in one place and used from another: the package finds itself where it is.
+step "installing the engine ($native) into $work/prefix (by way of another folder)" \
+    install_engine "$native" "$work/moved"
+mv "$work/moved" "$work/prefix"
 step "building the starter with find_package(Tolvo)" \
     cmake -S "$starter" -B "$work/build" -DCMAKE_PREFIX_PATH="$work/prefix"
 step "  ... cmake --build" cmake --build "$work/build" -j 2
