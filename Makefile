@@ -47,7 +47,7 @@ MAKEFLAGS += --no-print-directory
 .NOTPARALLEL:
 
 .PHONY: all build test play demo windows windows-zip web play-web web-zip e2e e2e-release \
-	bench fuzz soak release release-test install format clean clean-release
+	bench fuzz soak release release-test install format clean clean-release docs
 
 all: build
 
@@ -199,6 +199,15 @@ install:
 	@$(DEPS) build art
 	$(call cmake_build,$(RELEASE_BUILD),$(RELEASE_CONFIG),muffins art icons)
 	@cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
+
+# docs: the engine's API reference in build/docs/html/, made by Doxygen from the public
+# headers' comments (docs/engine/Doxyfile); a warning (a public function without its
+# comment, a broken reference) fails it.
+docs:
+	@$(DEPS) docs
+	@mkdir -p $(BUILD)/docs
+	@TOLVO_DOCS_OUT=$(BUILD)/docs doxygen docs/engine/Doxyfile
+	@echo "docs: $(BUILD)/docs/html/index.html"
 
 # format: clang-format over the C++ and the JavaScript git knows.
 format:
