@@ -11,10 +11,18 @@
 
 namespace {
 
-const wchar_t* const GAME_FILE = L"muffins.exe";
+// The game it starts and the title of its messages; tolvo_add_game sets both for a game.
+#ifndef TOLVO_LAUNCHER_GAME
+#define TOLVO_LAUNCHER_GAME L"muffins.exe"
+#endif
+#ifndef TOLVO_LAUNCHER_TITLE
+#define TOLVO_LAUNCHER_TITLE L"Muffin Meltdown"
+#endif
+
+const wchar_t* const GAME_FILE = TOLVO_LAUNCHER_GAME;
 const wchar_t* const LAYER_VARIABLE = L"__COMPAT_LAYER";
 const wchar_t* const LAYER = L"16BITCOLOR";
-const wchar_t* const TITLE = L"Muffin Meltdown";
+const wchar_t* const TITLE = TOLVO_LAUNCHER_TITLE;
 
 // This launcher's folder with its trailing backslash; empty if Windows cannot say.
 std::wstring OwnFolder() {
@@ -73,7 +81,7 @@ void Complain(const std::wstring& game, DWORD error) {
                    nullptr, error, 0, reinterpret_cast<wchar_t*>(&reason), 0, nullptr);
     std::wstring text = L"The game could not be started:\n" + game + L"\n\n" +
                         (reason ? reason : L"") +
-                        L"\nKeep muffins.exe, the Images and Sounds folders and this "
+                        L"\nKeep " TOLVO_LAUNCHER_GAME L", the Images and Sounds folders and this "
                         L"program together in one folder.";
     if (reason) {
         LocalFree(reason);

@@ -1,13 +1,17 @@
 #!/usr/bin/python3
-"""Makes the static web site of Muffin Meltdown in a web build folder.
+"""Makes the static web site of Muffin Meltdown (or of any game on Tolvo) in a web build folder.
 
-    make_site.py --build build-web [--pack Images ...] [--script tools/demo/demo.script]
+    make_site.py --build build-web [--pack Images ...] [--pack-as Images FOLDER ...]
+                 [--script tools/demo/demo.script]
+                 [--program NAME --title TEXT]
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
 
 The site is the page (index.html, with page.css and page.js written into it, so it is
 one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
 files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
 no server compression is needed) and the demo's input script. site.txt lists them.
+Another game's site (tolvo_add_game) names its program (NAME.js, NAME.wasm) and its
+title, which take the place of Muffin Meltdown's in the page.
 Everything is reproducible: sorted names, fixed times and owners. The site as one zip
 file (make web-zip: build-web/muffin-meltdown-web.zip, the release's web archive) is
 written by tools/release/archive.py from site.txt.
@@ -17,19 +21,25 @@ import argparse
 import gzip
 import io
 import os
+import re
 import shutil
 import sys
 import tarfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE_FOLDER = os.path.join(HERE, "page")
-PROGRAM = ["muffins.js", "muffins.wasm"]
+PROGRAM_NAME = "muffins"
+TITLE = "Muffin Meltdown"
 FILES = "game-files.tar.gz"
 PAGE = "index.html"
 
 
-def page():
-    """index.html with its style and script written in."""
+def program_files(name):
+    return [name + ".js", name + ".wasm"]
+
+
+def page(name=PROGRAM_NAME, title=TITLE):
+    """index.html with its style and script written in, for the program NAME titled TITLE."""
     with open(os.path.join(PAGE_FOLDER, "index.html"), encoding="utf-8") as stream:
         html = stream.read()
     for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
@@ -38,14 +48,29 @@ def page():
         if marker not in html:
             raise SystemExit("make_site: index.html has no place for %s" % name)
         html = html.replace(marker, text.rstrip("\n"), 1)
+    if name != PROGRAM_NAME:
+        for suffix in (".js", ".wasm"):
+            html = html.replace(PROGRAM_NAME + suffix, name + suffix)
+    if title != TITLE:
+        html = re.sub(r'<meta name="description" content="[^"]*">',
+                      '<meta name="description" content="%s">' % html_text(title), html)
+        html = html.replace(TITLE, html_text(title))
     return html.encode("utf-8")
+
+
+def html_text(text):
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
 
 
 def pack(folders, leave_out=()):
     """The folders' files (not hidden ones) as a gzip-compressed tar, names relative to
-    each folder's parent, e.g. Images/titlepage.tif."""
+    each folder's parent, e.g. Images/titlepage.tif. A folder given as (NAME, FOLDER) is
+    packed as NAME/..., whatever it is called here."""
     entries = []
     for folder in folders:
+        name_as = None
+        if isinstance(folder, (tuple, list)):
+            name_as, folder = folder
         folder = os.path.normpath(folder)
         if not os.path.isdir(folder):
             raise SystemExit("make_site: %s is not a folder (build the art first)" % folder)
@@ -57,6 +82,8 @@ def pack(folders, leave_out=()):
                     continue
                 path = os.path.join(root, name)
                 relative = os.path.relpath(path, base).replace(os.sep, "/")
+                if name_as:
+                    relative = name_as + "/" + os.path.relpath(path, folder).replace(os.sep, "/")
                 if relative in leave_out or name in leave_out:
                     continue
                 entries.append((relative, path))
@@ -83,14 +110,15 @@ def write(path, data):
         stream.write(data)
 
 
-def make_site(build, folders, script):
-    for name in PROGRAM:
+def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE):
+    files = program_files(program)
+    for name in files:
         if not os.path.exists(os.path.join(build, name)):
-            raise SystemExit("make_site: %s/%s is missing (build the muffins target)" % (build, name))
-    write(os.path.join(build, PAGE), page())
+            raise SystemExit("make_site: %s/%s is missing (build the %s target)" % (build, name, program))
+    write(os.path.join(build, PAGE), page(program, title))
     data, count = pack(folders)
     write(os.path.join(build, FILES), data)
-    names = [PAGE] + PROGRAM + [FILES]
+    names = [PAGE] + files + [FILES]
     if script:
         shutil.copyfile(script, os.path.join(build, os.path.basename(script)))
         names.append(os.path.basename(script))
@@ -104,16 +132,21 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", help="the web build folder, where the site is made")
     parser.add_argument("--pack", action="append", default=[], help="a folder of game files")
+    parser.add_argument("--pack-as", action="append", default=[], nargs=2,
+                        metavar=("NAME", "FOLDER"), help="a folder of game files, packed as NAME/")
     parser.add_argument("--script", help="an input script to put beside the page")
+    parser.add_argument("--program", default=PROGRAM_NAME, help="the program's name (NAME.js)")
+    parser.add_argument("--title", default=TITLE, help="the game's title, for the page")
     parser.add_argument("--files", help="only write the game's files to this .tar.gz")
     parser.add_argument("--leave-out", action="append", default=[],
                         help="with --files: a file to leave out (tests of a missing picture)")
     args = parser.parse_args()
     if args.files:
-        data, _ = pack(args.pack, set(args.leave_out))
+        data, _ = pack(args.pack + [tuple(p) for p in args.pack_as], set(args.leave_out))
         write(args.files, data)
     elif args.build:
-        make_site(args.build, args.pack, args.script)
+        make_site(args.build, args.pack + [tuple(p) for p in args.pack_as], args.script,
+                  args.program, args.title)
     else:
         parser.error("say --build or --files")
     return 0

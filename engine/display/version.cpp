@@ -1,0 +1,5 @@
+#include <tolvo/tolvo.h>
+
+int TolvoVersion() {
+    return TOLVO_VERSION;
+}
