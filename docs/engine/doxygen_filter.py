@@ -8,6 +8,7 @@ documentation, so the headers keep the code style's comments and no markup.
 - A comment right above a declaration describes it; one with a blank line or a
   preprocessor line below it is a remark, left alone, as are comments in class bodies
   above an access label.
+- The include guard is left out, and a # in a comment is only a character.
 - A comment after a declaration on its line (`int width; // pixels`) describes it.
 - A comment above a run of declarations (to the next blank line or comment) heads them
   as a group when they carry comments of their own, and describes each one otherwise.
@@ -17,9 +18,10 @@ import re
 import sys
 
 COMMENT = re.compile(r"^(\s*)//\s?(.*)$")
-TRAILING = re.compile(r"^(\s*[^/\s].*?[;,{])(\s+)//\s?(.*)$")
+TRAILING = re.compile(r"^(\s*[^/\s#].*?[;,{]|\s*#define\s.*?)(\s+)//\s?(.*)$")
 SEVERAL = re.compile(r"^(\s*)([\w:*&<> ]+?)\s+(\w+(?:\s*,\s*\w+)+);$")
-NOT_DECLARED = re.compile(r"^\s*(#|$|public:|private:|protected:|\}|//)")
+NOT_DECLARED = re.compile(r"^\s*(#(?!define)|$|public:|private:|protected:|\}|//)")
+GUARD = re.compile(r"^#ifndef (\w+_H)$")
 
 
 def described(line):
@@ -36,16 +38,23 @@ def described(line):
                      for name in names.split(","))
 
 
+def ended(line):
+    """Whether a declaration ends on this line."""
+    return line.rstrip().endswith((";", "}")) or line.startswith("#define")
+
+
 def declarations(lines, i):
     """Declarations from line i to the next blank line, comment or access label."""
     count = 0
     while i < len(lines) and not NOT_DECLARED.match(lines[i]):
-        count += lines[i].rstrip().endswith((";", "}"))
+        count += ended(lines[i])
         i += 1
     return count
 
 
 def doc_lines(lines):
+    guard = next((GUARD.match(line).group(1) for line in lines if GUARD.match(line)), None)
+    lines = ["" if line == "#define %s" % guard else line for line in lines]
     out = []
     first = True
     i = 0
@@ -60,6 +69,7 @@ def doc_lines(lines):
             block.append(COMMENT.match(lines[i]).groups())
             i += 1
         after = lines[i] if i < len(lines) else ""
+        block = [(indent, text.replace("#", "\\#")) for indent, text in block]
         if first:
             out.append("/// @file")
             out.extend("%s/// %s" % groups for groups in block)
@@ -80,7 +90,7 @@ def doc_lines(lines):
                 if start:
                     out.extend("%s/// %s" % groups for groups in block)
                 out.append(lines[i])
-                start = lines[i].rstrip().endswith((";", "}"))
+                start = ended(lines[i])
                 i += 1
         elif NOT_DECLARED.match(after):
             out.extend("%s// %s" % groups for groups in block)

@@ -6,8 +6,7 @@
 // adds it, so overlapping sparks grow brighter up to white (a fountain of particles).
 // The sparks move in whole numbers from a seeded generator of our own: every run, on
 // every host, draws the same frames. Escape quits.
-#include "engine/display/windows_dx.h"
-#include "engine/image/tiff.h"
+#include <tolvo/tolvo.h>
 
 #include <cstdio>
 

@@ -6,9 +6,7 @@
 // source becomes the colour key, so the copy draws keyed like any sprite. Space saves
 // the screen as shot.tif: the back buffer's 16-bit pixels, spread to 8-bit RGB through
 // the display's pixel format, written by Tiff::SaveTiff. Escape quits.
-#include "engine/display/windows_dx.h"
-#include "engine/image/pixel_format.h"
-#include "engine/image/tiff.h"
+#include <tolvo/tolvo.h>
 
 #include <cstdio>
 

@@ -6,8 +6,7 @@
 // with keyed tiles; only the columns in view are drawn, and the engine clips the tiles
 // cut by the edges. A camera follows the world's x; the arrow keys move it, and it
 // drifts right by itself. Escape quits.
-#include "engine/display/windows_dx.h"
-#include "engine/image/tiff.h"
+#include <tolvo/tolvo.h>
 
 #include <cstdio>
 #include <cstring>

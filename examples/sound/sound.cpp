@@ -8,8 +8,7 @@
 // Sound never stops a program: without a device every call is harmless and silent.
 // Keys: 1 2 3 play a note, C all three at once, L loops the hum or pauses it, S stops
 // everything, Up and Down turn the volume. Escape quits.
-#include "engine/display/windows_dx.h"
-#include "engine/sound/sound.h"
+#include <tolvo/tolvo.h>
 
 #include <cstdio>
 

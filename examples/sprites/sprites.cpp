@@ -5,8 +5,7 @@
 // but the transparent ones. A walk cycle is a frame counter divided down: each picture
 // stays for a few frames. The arrow keys walk the blue walker; a small crowd walks
 // by itself, each one a step of the cycle apart. Escape quits.
-#include "engine/display/windows_dx.h"
-#include "engine/image/tiff.h"
+#include <tolvo/tolvo.h>
 
 #include <cstdio>
 

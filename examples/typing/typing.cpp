@@ -7,7 +7,7 @@
 // stack (last typed, first out), so a frame takes all it holds and puts them back in
 // order. DrawText writes with the engine's bitmap font in the colour SetColor chose.
 // Type a few lines; the rows below light the keys held. Escape quits.
-#include "engine/display/windows_dx.h"
+#include <tolvo/tolvo.h>
 
 #include <cstdio>
 #include <cstring>
