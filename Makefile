@@ -47,8 +47,8 @@ MAKEFLAGS += --no-print-directory
 .NOTPARALLEL:
 
 .PHONY: all build test play demo windows windows-zip web play-web web-zip e2e e2e-release \
-	bench fuzz soak release release-test install engine-install starter-test format clean \
-	clean-release
+	bench fuzz soak release release-test install engine-install starter-test docs format \
+	clean clean-release
 
 all: build
 
@@ -222,6 +222,15 @@ starter-test:
 	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),tolvo-package)
 	$(call cmake_build,$(WEB),$(WEB_CONFIG),tolvo-package)
 	@tests/starter/check.sh $(BUILD) $(WINDOWS) $(WEB) $(BUILD)/starter-test
+
+# docs: the engine's API reference in build/docs/html/, made by Doxygen from the public
+# headers' comments (docs/engine/Doxyfile); a warning (a public function without its
+# comment, a broken reference) fails it.
+docs:
+	@$(DEPS) docs
+	@mkdir -p $(BUILD)/docs
+	@TOLVO_DOCS_OUT=$(BUILD)/docs doxygen docs/engine/Doxyfile
+	@echo "docs: $(BUILD)/docs/html/index.html"
 
 # format: clang-format over the C++ and the JavaScript git knows.
 format:

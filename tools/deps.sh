@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages a build needs, quickly when all are present. (The tests
 # need imagemagick for the demo tools.)
-# Usage: tools/deps.sh GROUP...   (groups: build test art play windows e2e bench fuzz web)
+# Usage: tools/deps.sh GROUP...   (groups: build test art play windows e2e bench fuzz web docs)
 # As root it runs apt-get; otherwise it prints the line to run.
 set -e
 
@@ -16,6 +16,8 @@ pkgs_fuzz="clang libclang-rt-14-dev"
 # The browser build (Emscripten brings binaryen and its own clang) and its tests in Chromium.
 pkgs_web="cmake make emscripten binaryen chromium nodejs python3"
 pkgs_release="desktop-file-utils appstream binutils"
+# The engine's API reference (make docs).
+pkgs_docs="doxygen"
 
 want=""
 for group in "$@"; do

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+// A text log written line by line, flushed as it goes.
 class DebugLog {
   public:
     // Creates or empties "debug.txt" and writes the header line.

@@ -34,6 +34,8 @@ const int FILE_NAME_ROOM = 100;
 // Room ReadLine may use in its buffer, terminator included.
 const int FILE_LINE_ROOM = 500;
 
+// A file of the engine: names are Windows-style ("Images\\page.tif") and resolved as
+// Windows resolves them on every host.
 class File {
   public:
     File();
@@ -58,7 +60,9 @@ class File {
     int WriteShort(uint16_t value) { return Write(2, &value); }
     int WriteLong(uint32_t value) { return Write(4, &value); }
 
+    // One character into *out: FILE_OK, FILE_EOF or FILE_READERROR.
     int GetChar(char* out);
+    // One character: FILE_OK or FILE_WRITEERROR.
     int PutChar(int character);
     // One line, newline kept, into a buffer of FILE_LINE_ROOM bytes. 1 at end of file.
     int ReadLine(char* buffer);
@@ -75,8 +79,11 @@ class File {
     static int GetToken(char* line, char* token, char separator);
     static int GetToken(char* line, char* token) { return GetToken(line, token, ' '); }
 
+    // Whether a stream is open.
     bool IsOpen() const { return (flags & FILE_NOTOPEN) == 0; }
+    // The flags of the open stream, FILE_NOTOPEN without one.
     int GetFlags() const { return flags; }
+    // The name the file was opened under.
     const char* GetName() const { return name; }
     // The stream mode the last successful Open used, as Windows spells it ("rb", "a+t").
     const char* GetMode() const { return mode; }

@@ -16,6 +16,7 @@
 #define TOLVO_ORDER_DEBUG_LOG 1100    // DebugLog: always last
 
 #if defined(__GNUC__) || defined(__clang__)
+// Gives a global its place n in the construction order: `Image page TOLVO_INIT_ORDER(1040);`
 #define TOLVO_INIT_ORDER(n) __attribute__((init_priority(n)))
 #else
 #define TOLVO_INIT_ORDER(n)

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+// The trace file of a game, written a line a frame.
 class TraceFile {
   public:
     TraceFile() = default;
@@ -20,7 +21,9 @@ class TraceFile {
     bool OpenFromSetting();
     // Creates or empties path; false, said as above, when it cannot.
     bool Open(const char* path);
+    // Closes the trace; later lines are dropped.
     void Close();
+    // Whether a trace is being written.
     bool IsOpen() const { return file != nullptr; }
 
     // Writes one line, printf-style, the newline added, flushed at once so a run that

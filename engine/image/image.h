@@ -18,21 +18,26 @@ constexpr int IMG_MODE_OPAQUE = 0;      // pages and backgrounds
 constexpr int IMG_MODE_COLORKEY = 1;    // sprites, drawn with key 0
 constexpr int IMG_MODE_PREMULTIPLY = 2; // blended pictures (3 does the same)
 
+// Pictures are loaded by Tiff, converted once (Convert) and drawn by the engine.
 class Image {
   public:
     uint8_t* pixels; // owned; width x height pixels, rows top to bottom, no padding
     uint8_t* alpha;  // owned, may be null; one byte per pixel
-    int32_t width;
-    int32_t height;
-    uint8_t flags;
-    bool raw; // true until the first Convert
+    int32_t width;   // pixels a row
+    int32_t height;  // rows
+    uint8_t flags;   // IMG_ flags: the depth and whether there is alpha
+    bool raw;        // true until the first Convert
 
+    // An empty picture: no planes, size 0.
     Image();
+    // A picture of this size and flags (see Size), contents not initialised.
     Image(int width, int height, int flags);
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
+    // Takes the other picture's planes; the other is left empty.
     Image(Image&& other) noexcept;
+    // Frees this picture's planes and takes the other's; the other is left empty.
     Image& operator=(Image&& other) noexcept;
 
     // Releases both planes; width, height and flags become 0.

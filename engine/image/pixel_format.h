@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+// Where each colour lies in a 16-bit pixel (5-6-5 or 5-5-5).
 struct PixelFormat {
     int32_t redMask, greenMask, blueMask;    // bits of a 16-bit pixel holding each colour
     int32_t redShift, greenShift, blueShift; // zero bits below each mask

@@ -29,30 +29,32 @@ constexpr int TIFF_MAX_SIDE = 16384;
 constexpr int64_t TIFF_PLANE_FACTOR = 4;
 constexpr int64_t TIFF_PLANE_ALLOWANCE = int64_t{64} << 20;
 
+// Loads and saves TIF pictures. Its fields hold what the last load read, or what the
+// next save writes.
 class Tiff {
   public:
-    Image* image; // being loaded or saved; not owned
-    char fileName[TIFF_NAME_ROOM];
-    int32_t done; // 1 once a load or save has run to its end
-    int32_t width;
-    int32_t height;
-    int32_t imageFlags; // handed to Image::Size: IMG_24BIT, plus IMG_ALPHA with an extra sample
-    int32_t mode;       // TIFF_BILEVEL, TIFF_GREYSCALE, TIFF_RGB or TIFF_PALETTE
-    int32_t extraSamples;
-    int32_t samples;    // count of the BitsPerSample entry
-    int32_t bitsOffset; // BitsPerSample value: for RGB the offset of the depths
-    int32_t redBits;
-    int32_t greenBits;
-    int32_t blueBits;
-    int32_t alphaBits;
-    int32_t greyBits;
-    int32_t photometric;
-    int32_t strips;
+    Image* image;                  // being loaded or saved; not owned
+    char fileName[TIFF_NAME_ROOM]; // the file of the last load or save
+    int32_t done;                  // 1 once a load or save has run to its end
+    int32_t width;                 // the picture's pixels a row
+    int32_t height;                // the picture's rows
+    int32_t imageFlags;   // handed to Image::Size: IMG_24BIT, plus IMG_ALPHA with an extra sample
+    int32_t mode;         // TIFF_BILEVEL, TIFF_GREYSCALE, TIFF_RGB or TIFF_PALETTE
+    int32_t extraSamples; // samples a pixel beyond its colours: 1 for alpha
+    int32_t samples;      // count of the BitsPerSample entry
+    int32_t bitsOffset;   // BitsPerSample value: for RGB the offset of the depths
+    int32_t redBits;      // bits of each sample
+    int32_t greenBits;    // bits of each sample
+    int32_t blueBits;     // bits of each sample
+    int32_t alphaBits;    // bits of each sample
+    int32_t greyBits;     // bits of each sample
+    int32_t photometric;  // the PhotometricInterpretation field
+    int32_t strips;       // count of strips
     int32_t stripOffsets; // the strip's offset, or the offset of the array of offsets
-    int32_t stripByteCounts;
-    int32_t rowsPerStrip;
-    int32_t bitsPerPixel; // reader: all samples of a pixel; writer: bits per sample
-    int32_t bytesPerRow;
+    int32_t stripByteCounts; // the strip's size, or the offset of the array of sizes
+    int32_t rowsPerStrip;    // rows in each strip
+    int32_t bitsPerPixel;    // reader: all samples of a pixel; writer: bits per sample
+    int32_t bytesPerRow;     // bytes of one row in the file
 
     // Every field starts at zero (image none), so a first load never depends on
     // leftovers. Later loads and saves on the same object keep the fields a file does

@@ -14,6 +14,7 @@
 // Plays of one sound that can be heard at once; a further play takes over the oldest.
 constexpr int SOUND_VOICES = 4;
 
+// One sound effect or piece of music.
 class Sound {
   public:
     Sound() = default;

@@ -13,6 +13,7 @@
 
 class Sound;
 
+// The program's sound device: start it once, then load Sounds with it.
 class SoundSystem {
   public:
     SoundSystem() = default;

@@ -22,9 +22,10 @@ struct WaveFormat {
     uint16_t blockAlign = 0;       // bytes of one frame: channels * bitsPerSample / 8
 };
 
+// The format and samples of a WAV file.
 class Wave {
   public:
-    WaveFormat format;
+    WaveFormat format;            // how the samples are laid out
     std::vector<uint8_t> samples; // the PCM data as stored, whole frames only
 
     // Reads an uncompressed PCM WAV file; the name is Windows-style ("Sounds\splash.wav")
