@@ -1,6 +1,7 @@
 #include "engine/display/draw_rows.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,6 +13,33 @@ void KeyedPortable(uint16_t* destination, const uint16_t* source, int32_t count)
     for (int32_t i = 0; i < count; ++i)
         if (source[i] != 0)
             destination[i] = source[i];
+}
+
+// Each run cut to the visible columns, then copied by `copy`. A picture drawn whole
+// needs no cutting.
+template <void (*copy)(uint16_t*, const uint16_t*, int32_t)>
+void KeyedRunsWith(uint16_t* destination, int32_t stride, const KeyedRuns& runs, int32_t firstRow,
+                   int32_t rows, int32_t column, int32_t count) {
+    const int32_t last = column + count;
+    const bool whole = column == 0 && count == runs.Width();
+    for (int32_t row = firstRow; row < firstRow + rows; ++row, destination += stride) {
+        const uint16_t* pixels = runs.RowPixels(row);
+        const KeyedRun* end = runs.RowEnd(row);
+        for (const KeyedRun* run = runs.RowBegin(row); run != end; pixels += run->length, ++run) {
+            if (whole) {
+                copy(destination + run->start, pixels, run->length);
+                continue;
+            }
+            const int32_t from = std::max<int32_t>(run->start, column);
+            const int32_t to = std::min<int32_t>(run->start + run->length, last);
+            if (from < to)
+                copy(destination + (from - column), pixels + (from - run->start), to - from);
+        }
+    }
+}
+
+void CopyPortable(uint16_t* destination, const uint16_t* source, int32_t count) {
+    std::memcpy(destination, source, size_t(count) * sizeof(uint16_t));
 }
 
 // Each field of the destination keeps a / 256 of itself and the premultiplied source is
@@ -84,6 +112,40 @@ void KeyedSse2(uint16_t* destination, const uint16_t* source, int32_t count) {
     KeyedPortable(destination + i, source + i, count - i);
 }
 
+// A run's pixels with whole moves and no loop for the remainder: the last move of a
+// size may overlap the one before it (source and destination never overlap). Runs are
+// short, and this is much cheaper than a call of memcpy for each.
+template <typename Word>
+void CopyEnds(uint16_t* destination, const uint16_t* source, int32_t count) {
+    const int32_t step = sizeof(Word) / sizeof(uint16_t);
+    Word head, tail;
+    std::memcpy(&head, source, sizeof(Word));
+    std::memcpy(&tail, source + count - step, sizeof(Word));
+    std::memcpy(destination, &head, sizeof(Word));
+    std::memcpy(destination + count - step, &tail, sizeof(Word));
+}
+
+void CopySse2(uint16_t* destination, const uint16_t* source, int32_t count) {
+    if (count >= 16) {
+        for (int32_t i = 0; i + 16 < count; i += 16) {
+            __m128i low = Load(source + i), high = Load(source + i + 8);
+            Store(destination + i, low);
+            Store(destination + i + 8, high);
+        }
+        __m128i low = Load(source + count - 16), high = Load(source + count - 8);
+        Store(destination + count - 16, low);
+        Store(destination + count - 8, high);
+    } else if (count >= 8) {
+        CopyEnds<__m128i>(destination, source, count);
+    } else if (count >= 4) {
+        CopyEnds<uint64_t>(destination, source, count);
+    } else if (count >= 2) {
+        CopyEnds<uint32_t>(destination, source, count);
+    } else {
+        destination[0] = source[0];
+    }
+}
+
 void AlphaSse2(uint16_t* destination, const uint16_t* source, const uint8_t* alpha, int32_t count,
                const DrawMasks& masks) {
     const __m128i red = _mm_set1_epi16(int16_t(masks.red));
@@ -139,10 +201,12 @@ void AdditiveSse2(uint16_t* destination, const uint16_t* source, const uint8_t* 
 
 } // namespace
 
-const DrawRows DRAW_ROWS_PORTABLE = {KeyedPortable, AlphaPortable, AdditivePortable};
+const DrawRows DRAW_ROWS_PORTABLE = {KeyedPortable, KeyedRunsWith<CopyPortable>, AlphaPortable,
+                                     AdditivePortable};
 
 #if defined(__SSE2__)
-const DrawRows DRAW_ROWS_FAST = {KeyedSse2, AlphaSse2, AdditiveSse2};
+const DrawRows DRAW_ROWS_FAST = {KeyedSse2, KeyedRunsWith<CopySse2>, AlphaSse2, AdditiveSse2};
 #else
-const DrawRows DRAW_ROWS_FAST = {KeyedPortable, AlphaPortable, AdditivePortable};
+const DrawRows DRAW_ROWS_FAST = {KeyedPortable, KeyedRunsWith<CopyPortable>, AlphaPortable,
+                                 AdditivePortable};
 #endif

@@ -112,11 +112,17 @@ int32_t WindowsDX::DrawKeyed(int32_t x, int32_t y, const Image& image) {
         return 1;
     uint16_t* destination = pixels + span.destination;
     const uint16_t* source = SourcePixels(image) + span.source;
-    for (int32_t row = 0; row < span.height; ++row) {
-        DRAW_ROWS_FAST.keyed(destination, source, span.width);
-        destination += width;
-        source += image.width;
+    const KeyedRuns* runs = image.Runs(0);
+    if (runs == nullptr) {
+        for (int32_t row = 0; row < span.height; ++row) {
+            DRAW_ROWS_FAST.keyed(destination, source, span.width);
+            destination += width;
+            source += image.width;
+        }
+        return 1;
     }
+    DRAW_ROWS_FAST.keyedRuns(destination, width, *runs, span.source / image.width, span.height,
+                             span.source % image.width, span.width);
     return 1;
 }
 

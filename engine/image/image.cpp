@@ -202,6 +202,7 @@ void Image::TakeFrom(Image& other) {
     height = other.height;
     flags = other.flags;
     raw = other.raw;
+    runs = std::move(other.runs);
     other.pixels = nullptr;
     other.alpha = nullptr;
     other.width = 0;
@@ -210,6 +211,7 @@ void Image::TakeFrom(Image& other) {
 }
 
 void Image::Free() {
+    runs.reset();
     delete[] pixels;
     delete[] alpha;
     pixels = nullptr;
@@ -240,6 +242,23 @@ void Image::Size(int newWidth, int newHeight, int newFlags) {
     width = newWidth;
     height = newHeight;
     flags = static_cast<uint8_t>(newFlags);
+    PixelsChanged();
+}
+
+const KeyedRuns* Image::Runs(uint16_t key) const {
+    const uint16_t* words = reinterpret_cast<const uint16_t*>(pixels);
+    if (pixels == nullptr || BytesPerPixel(flags) < 2)
+        return nullptr;
+    if (!runs)
+        runs.reset(new KeyedRuns);
+    if (!runs->MadeFrom(words, width, height, key))
+        runs->Make(words, width, height, key);
+    return runs->Kept() ? runs.get() : nullptr;
+}
+
+void Image::PixelsChanged() {
+    if (runs)
+        runs->Clear();
 }
 
 void Image::Convert(int mode) {
@@ -268,6 +287,7 @@ void Image::ConvertDepth(int targetFlags) {
         ConvertToWords(pixels, words, count, pixelFormat);
         delete[] pixels;
         pixels = plane;
+        PixelsChanged();
     }
     for (uint8_t bit : DEPTH_BITS) {
         if (flags & bit) {
@@ -300,6 +320,10 @@ void Image::MakeColorKey() {
     delete[] alpha;
     alpha = nullptr;
     flags = static_cast<uint8_t>((flags & ~IMG_ALPHA) | IMG_COLORKEY);
+    // A keyed picture is drawn from its runs: made now, with the picture, rather than
+    // on the first frame that shows it.
+    PixelsChanged();
+    Runs(0);
 }
 
 void Image::Premultiply() {
@@ -330,6 +354,7 @@ void Image::Premultiply() {
             alpha[i] = static_cast<uint8_t>(255 - a);
         }
     }
+    PixelsChanged();
 }
 
 void Image::Rotate(Image& destination, float angle, float scale) {
@@ -347,6 +372,7 @@ void Image::RotatePixels(Image& destination, float angle, float scale) {
     RotatePlane<uint16_t>(reinterpret_cast<const uint16_t*>(pixels), width, height,
                           reinterpret_cast<uint16_t*>(destination.pixels), destination.width,
                           destination.height, angle, scale, 0);
+    destination.PixelsChanged();
 }
 
 void Image::RotateAlpha(Image& destination, float angle, float scale) {

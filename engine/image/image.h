@@ -2,7 +2,10 @@
 #ifndef TOLVO_ENGINE_IMAGE_IMAGE_H
 #define TOLVO_ENGINE_IMAGE_IMAGE_H
 
+#include "engine/image/keyed_runs.h"
+
 #include <cstdint>
+#include <memory>
 
 // Format flags. The depth is the first of 8BIT, DEPTHX, 16BIT, 24BIT that is set.
 constexpr uint8_t IMG_ALPHA = 0x01;      // a separate alpha plane is present and valid
@@ -57,6 +60,14 @@ class Image {
     // Scales the colours by alpha (divided by 256) and inverts alpha to transparency.
     void Premultiply();
 
+    // The runs of the pixels other than `key`, which keyed drawing copies: made on the
+    // first call, and again after the pixels change. Null where the picture is drawn
+    // pixel by pixel instead (not a word per pixel, or not worth it: see KeyedRuns).
+    const KeyedRuns* Runs(uint16_t key) const;
+    // Every operation of this class that writes the pixel plane calls this; code that
+    // writes through `pixels` itself must call it too before the next keyed draw.
+    void PixelsChanged();
+
     // Rotated (degrees) and scaled (a divisor) copy into an already sized destination.
     void Rotate(Image& destination, float angle, float scale);
     void RotatePixels(Image& destination, float angle, float scale);
@@ -64,6 +75,8 @@ class Image {
 
   private:
     void TakeFrom(Image& other);
+    // Made on demand by Runs, hence mutable: a const picture can be drawn keyed.
+    mutable std::unique_ptr<KeyedRuns> runs;
 };
 
 #endif

@@ -130,7 +130,7 @@ class DrawingFastTest : public ::testing::TestWithParam<int> {
                     row > CLIP_BOTTOM)
                     continue;
                 uint16_t s = source[j * image.width + i];
-                uint8_t a = image.alpha[j * image.width + i];
+                uint8_t a = image.alpha ? image.alpha[j * image.width + i] : 0;
                 uint16_t& d = out[row * ROW_PIXELS + column];
                 if (kind == 0 && s != 0)
                     d = s;
@@ -149,35 +149,126 @@ class DrawingFastTest : public ::testing::TestWithParam<int> {
     std::vector<uint16_t> buffer;
 };
 
+// Pictures the keyed draw meets: noise with scattered keys; a disc with a split down
+// its middle, keyed around it (two runs a row: drawn from runs from width 16 on); a
+// checkerboard of keys (never worth runs).
+struct Pattern {
+    const char* name;
+    uint16_t (*pixel)(int x, int y, int width, int height, uint32_t& state);
+    int runsFrom; // runs kept from this width on; 0 never; -1 not checked
+};
+
+const Pattern PATTERNS[] = {
+    {"noise", [](int, int, int, int, uint32_t& state) { return Pixel(state); }, -1},
+    {"split disc",
+     [](int x, int y, int width, int height, uint32_t& state) {
+         double dx = (2 * x + 1 - width) / double(width),
+                dy = (2 * y + 1 - height) / double(height);
+         bool key = dx * dx + dy * dy > 1 || x == width / 2;
+         return key ? uint16_t(0) : uint16_t(Pixel(state) | 1);
+     },
+     16},
+    {"checkerboard",
+     [](int x, int y, int, int, uint32_t& state) {
+         return (x + y) % 2 ? uint16_t(Pixel(state) | 1) : uint16_t(0);
+     },
+     0},
+};
+
 TEST_P(DrawingFastTest, EveryClipCaseAndOddWidthMatchesThePixelByPixelReference) {
     uint32_t seed = 5;
-    // Widths 1 to 17; positions wholly outside, across each edge, inside, and covering
-    // the clip rectangle on both sides.
+    // Widths 1 to 17 and two whose runs pass 16 pixels; positions wholly outside,
+    // across each edge, inside, and covering the clip rectangle on both sides.
+    std::vector<int> widths = {24, 33};
+    for (int width = 1; width <= 17; ++width)
+        widths.push_back(width);
     const int xs[] = {-18, -17, -5, 0, 2, 3, 4, 10, 20, 29, 30, 31, 35};
     const int ys[] = {-4, 0, 1, 2, 3, 8, 17, 19, 20};
-    for (int width = 1; width <= 17; ++width) {
-        Image image;
-        int height = 1 + width % 5;
-        image.Size(width, height, IMG_16BIT | IMG_ALPHA);
-        uint16_t* pixels = reinterpret_cast<uint16_t*>(image.pixels);
-        for (int i = 0; i < width * height; ++i) {
-            pixels[i] = Pixel(seed);
-            image.alpha[i] = Alpha(seed);
+    for (const Pattern& pattern : PATTERNS)
+        for (int width : widths) {
+            Image image;
+            int height = 1 + width % 5;
+            image.Size(width, height, IMG_16BIT | IMG_ALPHA);
+            uint16_t* pixels = reinterpret_cast<uint16_t*>(image.pixels);
+            for (int i = 0; i < width * height; ++i) {
+                pixels[i] = pattern.pixel(i % width, i / width, width, height, seed);
+                image.alpha[i] = Alpha(seed);
+            }
+            const bool runs = image.Runs(0) != nullptr;
+            if (pattern.runsFrom >= 0 && width >= pattern.runsFrom) {
+                EXPECT_EQ(runs, pattern.runsFrom > 0) << pattern.name << " width " << width;
+            }
+            for (int x : xs)
+                for (int y : ys)
+                    for (int kind = 0; kind < 3; ++kind) {
+                        Backdrop(uint32_t(x * 31 + y * 7 + kind));
+                        std::vector<uint16_t> expected = Reference(kind, x, y, image);
+                        if (kind == 0)
+                            Tolvo.DrawKeyed(x, y, image);
+                        else if (kind == 1)
+                            Tolvo.DrawAlpha(x, y, image);
+                        else
+                            Tolvo.DrawAdditive(x, y, image);
+                        ASSERT_EQ(buffer, expected)
+                            << layout.name << " " << pattern.name << " kind " << kind << " width "
+                            << width << " at " << x << "," << y;
+                    }
         }
-        for (int x : xs)
-            for (int y : ys)
-                for (int kind = 0; kind < 3; ++kind) {
-                    Backdrop(uint32_t(x * 31 + y * 7 + kind));
-                    std::vector<uint16_t> expected = Reference(kind, x, y, image);
-                    if (kind == 0)
-                        Tolvo.DrawKeyed(x, y, image);
-                    else if (kind == 1)
-                        Tolvo.DrawAlpha(x, y, image);
-                    else
-                        Tolvo.DrawAdditive(x, y, image);
-                    ASSERT_EQ(buffer, expected) << layout.name << " kind " << kind << " width "
-                                                << width << " at " << x << "," << y;
-                }
+}
+
+// Keys at every fifth pixel, `step` apart elsewhere.
+Image& Paint(Image& image, uint16_t step) {
+    uint16_t* pixels = reinterpret_cast<uint16_t*>(image.pixels);
+    for (int i = 0; i < image.width * image.height; ++i)
+        pixels[i] = i % 5 == 0 ? 0 : uint16_t(i * step + 1);
+    return image;
+}
+
+// Whatever writes a picture's pixels after a keyed draw shows in the next one.
+const struct Change {
+    const char* name;
+    void (*apply)(Image& image);
+} CHANGES[] = {
+    {"written, then told",
+     [](Image& image) {
+         Paint(image, 3);
+         image.PixelsChanged();
+     }},
+    {"sized anew",
+     [](Image& image) {
+         image.Size(21, 8, IMG_16BIT);
+         Paint(image, 5);
+     }},
+    {"premultiplied", [](Image& image) { image.Premultiply(); }},
+    {"keyed by its alpha", [](Image& image) { image.MakeColorKey(); }},
+    {"rotated into",
+     [](Image& image) {
+         Image source(8, 24, IMG_16BIT);
+         Paint(source, 9).RotatePixels(image, 90, 1);
+     }},
+    {"moved into",
+     [](Image& image) {
+         Image other(24, 8, IMG_16BIT);
+         image = std::move(Paint(other, 11));
+     }},
+};
+
+TEST_P(DrawingFastTest, KeyedDrawsAfterAChangeShowThePicturesNewPixels) {
+    for (const Change& change : CHANGES) {
+        uint32_t seed = 9;
+        Image image(24, 8, IMG_16BIT | IMG_ALPHA);
+        uint16_t* pixels = reinterpret_cast<uint16_t*>(image.pixels);
+        for (int i = 0; i < 24 * 8; ++i) {
+            pixels[i] = PATTERNS[1].pixel(i % 24, i / 24, 24, 8, seed);
+            image.alpha[i] = uint8_t(i % 3 == 0 ? 0 : 200);
+        }
+        for (int draw = 0; draw < 2; ++draw) {
+            Backdrop(17);
+            std::vector<uint16_t> expected = Reference(0, 4, 3, image);
+            Tolvo.DrawKeyed(4, 3, image);
+            ASSERT_EQ(buffer, expected) << change.name << " draw " << draw;
+            change.apply(image);
+        }
     }
 }
 
