@@ -2,12 +2,17 @@
 """Makes the static web site of Muffin Meltdown in a web build folder.
 
     make_site.py --build build-web [--pack Images ...] [--script tools/demo/demo.script]
+                 [--icons build-web/Icons/web]
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
+    make_site.py --renew FOLDER
 
-The site is the page (index.html, with page.css and page.js written into it, so it is
-one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
-files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
-no server compression is needed) and the demo's input script. site.txt lists them.
+The site is the page (index.html, with page.css, page.js and install.js written into it,
+so it is one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the
+game's files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself,
+so no server compression is needed), the demo's input script, and what installs the game
+and keeps it for a visit without a network (site_install.py: manifest.json, its icons,
+service-worker.js, which knows every other file). site.txt lists them. --renew writes the
+worker again for a site whose files were changed in place.
 Everything is reproducible: sorted names, fixed times and owners. The site as one zip
 file (make web-zip: build-web/muffin-meltdown-web.zip, the release's web archive) is
 written by tools/release/archive.py from site.txt.
@@ -21,6 +26,8 @@ import shutil
 import sys
 import tarfile
 
+import site_install
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE_FOLDER = os.path.join(HERE, "page")
 PROGRAM = ["muffins.js", "muffins.wasm"]
@@ -32,7 +39,8 @@ def page():
     """index.html with its style and script written in."""
     with open(os.path.join(PAGE_FOLDER, "index.html"), encoding="utf-8") as stream:
         html = stream.read()
-    for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
+    for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js"),
+                         ("// install.js", "install.js")):
         with open(os.path.join(PAGE_FOLDER, name), encoding="utf-8") as stream:
             text = stream.read()
         if marker not in html:
@@ -83,7 +91,7 @@ def write(path, data):
         stream.write(data)
 
 
-def make_site(build, folders, script):
+def make_site(build, folders, script, icons=None):
     for name in PROGRAM:
         if not os.path.exists(os.path.join(build, name)):
             raise SystemExit("make_site: %s/%s is missing (build the muffins target)" % (build, name))
@@ -94,6 +102,9 @@ def make_site(build, folders, script):
     if script:
         shutil.copyfile(script, os.path.join(build, os.path.basename(script)))
         names.append(os.path.basename(script))
+    if icons:
+        names += site_install.add_manifest(build, icons)
+    names.append(site_install.add_worker(build, names))
     write(os.path.join(build, "site.txt"), ("\n".join(sorted(names)) + "\n").encode())
     total = sum(os.path.getsize(os.path.join(build, name)) for name in names)
     print("web: %s/ holds the site: %s (%d files in %s; %.2f MB in all)" % (
@@ -105,6 +116,8 @@ def main():
     parser.add_argument("--build", help="the web build folder, where the site is made")
     parser.add_argument("--pack", action="append", default=[], help="a folder of game files")
     parser.add_argument("--script", help="an input script to put beside the page")
+    parser.add_argument("--icons", help="the folder of the web page's icons (make_icons.py --web)")
+    parser.add_argument("--renew", help="write the service worker again for this site folder")
     parser.add_argument("--files", help="only write the game's files to this .tar.gz")
     parser.add_argument("--leave-out", action="append", default=[],
                         help="with --files: a file to leave out (tests of a missing picture)")
@@ -112,10 +125,12 @@ def main():
     if args.files:
         data, _ = pack(args.pack, set(args.leave_out))
         write(args.files, data)
+    elif args.renew:
+        site_install.renew(args.renew)
     elif args.build:
-        make_site(args.build, args.pack, args.script)
+        make_site(args.build, args.pack, args.script, args.icons)
     else:
-        parser.error("say --build or --files")
+        parser.error("say --build, --files or --renew")
     return 0
 
 
