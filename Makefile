@@ -97,14 +97,15 @@ windows-zip:
 
 # web: the game as a static web site in build-web/ (Emscripten, Asyncify), made by
 # make_site.py: index.html, muffins.js, muffins.wasm, the pictures and sounds as
-# game-files.tar.gz, and demo.script.
+# game-files.tar.gz, demo.script, and what installs it and keeps it offline (the manifest,
+# its icons and the service worker).
 WEB_PORT ?= 8000
 web: export NODE_PATH = /usr/share/nodejs
 web:
 	@$(DEPS) web art
-	$(call cmake_build,$(WEB),$(WEB_CONFIG),muffins art)
+	$(call cmake_build,$(WEB),$(WEB_CONFIG),muffins art web-icons)
 	@$(PYTHON) engine/platform/hosts/web/make_site.py --build $(WEB) --pack $(WEB)/Images \
-		--pack $(WEB)/Sounds --script tools/demo/demo.script
+		--pack $(WEB)/Sounds --script tools/demo/demo.script --icons $(WEB)/Icons/web
 
 # play-web: make web, then Python's http.server serving the site on this machine only,
 # for a browser here (Ctrl+C stops it).

@@ -35,6 +35,21 @@ if(TOLVO_ART AND NOT WIN32)
 else()
     add_custom_target(icons DEPENDS ${icon_outputs})
 endif()
+# The web page's icons (a browser's install and a phone's home screen), which make web
+# puts on the site: drawn only for it, into Icons/web/.
+set(TOLVO_WEB_ICONS_DIR ${TOLVO_ICONS_DIR}/web)
+set(web_icon_outputs ${TOLVO_WEB_ICONS_DIR}/icon-192.png ${TOLVO_WEB_ICONS_DIR}/icon-512.png
+                     ${TOLVO_WEB_ICONS_DIR}/apple-touch-icon.png)
+add_custom_command(
+    OUTPUT ${web_icon_outputs}
+    COMMAND ${CMAKE_COMMAND} -E env PYTHONDONTWRITEBYTECODE=1
+            ${TOLVO_PYTHON} ${CMAKE_SOURCE_DIR}/assets/make_icons.py --web
+            --out ${TOLVO_WEB_ICONS_DIR}
+    DEPENDS ${CMAKE_SOURCE_DIR}/assets/make_icons.py ${CMAKE_SOURCE_DIR}/assets/artlib/icon.py
+            ${CMAKE_SOURCE_DIR}/assets/artlib/muffin.py ${CMAKE_SOURCE_DIR}/assets/artlib/canvas.py
+    COMMENT "Drawing the web page's icons into Icons/web/"
+    VERBATIM)
+add_custom_target(web-icons DEPENDS ${web_icon_outputs})
 
 if(WIN32)
     enable_language(RC)

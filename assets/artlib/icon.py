@@ -16,6 +16,13 @@ from .canvas import INK, Sprite, shade
 from .muffin import CHIP, CUP, CUP_PLEAT, DOME, WHITE, draw_muffin
 
 SIZES = (16, 24, 32, 48, 64, 128, 256)
+# A web page's sizes: a browser's install (192, 512), drawn like 64 and up.
+WEB_SIZES = (192, 512)
+# A home-screen tile (a phone's own corners and no transparency): the muffin on a
+# warm plate, 180 pixels.
+TILE_SIZE = 180
+TILE = (252, 236, 206)
+TILE_SHARE = 0.84  # of the tile's side the muffin spans
 
 MOUTH = (110, 30, 44)
 TONGUE = (236, 96, 110)
@@ -146,7 +153,7 @@ def _pixels(rows, palette):
 
 @functools.lru_cache(None)
 def icon(px):
-    """The icon at px x px as RGBA; px is one of SIZES."""
+    """The icon at px x px as RGBA; px is one of SIZES or WEB_SIZES."""
     if px == 16:
         return _pixels(PIXELS_16, PALETTE_16)
     if px in SIMPLE:

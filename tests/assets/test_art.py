@@ -285,11 +285,13 @@ class InstructionsPage(unittest.TestCase):
 
 
 ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+WEB_SIZES = (192, 512)  # make_icons.py --web, with the home screen's tile
+TILE = (180, (252, 236, 206))
 
 
-def make_icons(out):
+def make_icons(out, *flags):
     script = os.path.join(os.path.dirname(ARGS.generator), "make_icons.py")
-    subprocess.run([sys.executable, script, "--out", out], check=True)
+    subprocess.run([sys.executable, script, "--out", out] + list(flags), check=True)
 
 
 def rim(shape):
@@ -308,18 +310,22 @@ class Icons(unittest.TestCase):
 
         cls.Image = Image
         cls.folder = tempfile.TemporaryDirectory()
+        cls.web = tempfile.TemporaryDirectory()
         make_icons(cls.folder.name)
+        make_icons(cls.web.name, "--web")
         cls.png = {}
-        for px in ICON_SIZES:
-            with Image.open(os.path.join(cls.folder.name, "icon-%d.png" % px)) as im:
+        for px in ICON_SIZES + WEB_SIZES:
+            folder = cls.web.name if px in WEB_SIZES else cls.folder.name
+            with Image.open(os.path.join(folder, "icon-%d.png" % px)) as im:
                 cls.png[px] = (im.mode, np.asarray(im))
 
     @classmethod
     def tearDownClass(cls):
         cls.folder.cleanup()
+        cls.web.cleanup()
 
     def test_every_size_is_square_rgba_with_transparent_corners_and_a_muffin_inside(self):
-        for px in ICON_SIZES:
+        for px in ICON_SIZES + WEB_SIZES:
             with self.subTest(px=px):
                 mode, pix = self.png[px]
                 self.assertEqual(mode, "RGBA")
@@ -329,6 +335,17 @@ class Icons(unittest.TestCase):
                     self.assertEqual(corner, 0)
                 self.assertGreater((a == 255).mean(), 0.5, "the muffin should fill the icon")
                 self.assertFalse(pix[a == 0, :3].any(), "colour left under transparent pixels")
+
+    def test_the_home_screen_tile_is_opaque_with_the_muffin_on_its_plate(self):
+        # a phone fills transparency with black and rounds the corners itself
+        px, plate = TILE
+        with self.Image.open(os.path.join(self.web.name, "apple-touch-icon.png")) as im:
+            self.assertEqual((im.mode, im.size), ("RGB", (px, px)))
+            pix = np.asarray(im).astype(int)
+        for corner in (pix[0, 0], pix[0, -1], pix[-1, 0], pix[-1, -1]):
+            self.assertEqual(tuple(corner), plate)
+        middle = pix[px // 4 : -px // 4, px // 4 : -px // 4]
+        self.assertGreater((np.abs(middle - plate).sum(axis=2) > 60).mean(), 0.8, "no muffin")
 
     def test_small_sizes_keep_a_dark_outline_and_sharp_pixels(self):
         # at menu size the muffin must stand out from any desktop: a ring of

@@ -14,7 +14,10 @@
   web-missing   without titlepage.tif: the engine's box as the page's dialog; Enter goes on
   web-settings  the address's settings as the native environment: the same messages in the
                 bar and the debug log, the same exit status
-  web-measure   transfer size (at most 4 MB); first frame and frame cost as figures
+  web-measure   transfer size and the whole site's (at most 4 MB); first frame and frame
+                cost as figures
+  web-offline, web-context   (web_offline.py) the site kept for a visit without a network;
+                a lost WebGL context
 
 The native build gives the expected picture, trace, box and messages. Pictures go to the
 output folder, the times measured to JSON files there for the figures' report.
@@ -169,7 +172,11 @@ def wait_exit(page, what, timeout, status=0):
 
 def canvas_565(page):
     """The canvas as the player sees it, back in 5-6-5 (the browser widened each channel)."""
-    url = page.evaluate("document.getElementById('screen').toDataURL('image/png')")
+    return picture_565(page.evaluate("document.getElementById('screen').toDataURL('image/png')"))
+
+
+def picture_565(url):
+    """A canvas's picture as a data: address (toDataURL), in 5-6-5."""
     check(url and url.startswith("data:image/png;base64,"), "the canvas gave no picture")
     rgb = np.asarray(Image.open(io.BytesIO(base64.b64decode(url.split(",", 1)[1]))).convert("RGB"))
     return screen.rgb_to_565(rgb)
@@ -616,7 +623,14 @@ def scenario_pixels(ctx):
         number = page_stats(page)["lastFrameNumber"]
         shown = canvas_565(page)
     check(1800 < number <= until, "the canvas last showed frame %d, not one of play" % number)
-    folder = empty_folder(ctx.out, "pixels-native")
+    check_native_frame(ctx, shown, number, until, "web-frame-%d.png" % number)
+    say("  frame %d on the canvas equals the native frame in every pixel" % number)
+
+
+def check_native_frame(ctx, shown, number, until, name):
+    """The canvas's picture (5-6-5) equals the native demo's frame `number` of `until`
+    unpaced; the picture is written to the output folder as `name`."""
+    folder = empty_folder(ctx.out, name.replace(".png", "-native"))
     status, _, _ = native_run(ctx.native, folder, {
         "TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0", "TOLVO_FRAMES": str(until),
         "TOLVO_CAPTURE": os.path.join(folder, "frames"), "TOLVO_CAPTURE_EVERY": str(number)})
@@ -626,10 +640,9 @@ def scenario_pixels(ctx):
     native = screen.rgb_to_565(np.asarray(Image.open(path).convert("RGB")))
     check(native.shape == shown.shape, "the native frame is %s, the canvas %s" % (
         native.shape, shown.shape))
-    screen.write_png(os.path.join(ctx.out, "web-frame-%d.png" % number), screen.rgb_from_565(shown))
+    screen.write_png(os.path.join(ctx.out, name), screen.rgb_from_565(shown))
     differ = int((native != shown).sum())
     check(differ == 0, "frame %d: %d pixels differ from the native program's" % (number, differ))
-    say("  frame %d on the canvas equals the native frame in every pixel" % number)
 
 
 def scenario_missing(ctx):
@@ -710,7 +723,10 @@ def scenario_measure(ctx):
     frames = close[-1] - 1  # the frames run before the window closes
     transfers, firsts = [], []
     for _ in range(3):
-        with open_page(ctx) as page:
+        # As on a first visit: past the service worker that earlier checks' pages left.
+        with ctx.browser.new_page() as page:
+            page.send("Network.setBypassServiceWorker", {"bypass": True})
+            page.navigate(ctx.site.url + "index.html")
             page.wait_for("the first frame", lambda: page_stats(page).get("firstFrame"), 30)
             firsts.append(page_stats(page)["firstFrame"])
             time.sleep(0.3)  # let the last loads report
@@ -731,19 +747,25 @@ def scenario_measure(ctx):
                      for settings in ({"TOLVO_SCRIPT": DEMO}, {"TOLVO_FRAMES": "1"}))
         native_costs.append(1000 * (full - one) / (frames - 1))
     transfer, first = max(transfers), min(firsts)
+    # All that an install keeps (site.txt: the page's own loads, and the manifest, its icons
+    # and the worker, which the page does not load itself).
+    with open(os.path.join(ctx.web, "site.txt"), encoding="utf-8") as stream:
+        site = sum(os.path.getsize(os.path.join(ctx.web, name.strip()))
+                   for name in stream if name.strip())
     browser, native = min(browser_costs), min(native_costs)
     ratio = sorted(b / n for b, n in zip(browser_costs, native_costs))[len(browser_costs) // 2]
     figures.write(ctx.out, "web-measure", {
-        "transferBytes": transfer, "firstFrameMs": round(first, 1),
+        "transferBytes": transfer, "siteBytes": site, "firstFrameMs": round(first, 1),
         "browserFrameMs": round(browser, 4), "nativeFrameMs": round(native, 4),
         "frameCostRatio": round(ratio, 2), "frames": frames, "browserRuns": browser_costs,
         "nativeRuns": native_costs})
     # The times depend on the machine and its other work: figures for the report, not checks.
-    say("  transfer %.2f MB (limit %.0f MB), first frame %.0f ms" % (
-        transfer / 1e6, TRANSFER_LIMIT / 1e6, first))
+    say("  transfer %.2f MB, the whole site %.2f MB (limit %.0f MB each), first frame %.0f ms"
+        % (transfer / 1e6, site / 1e6, TRANSFER_LIMIT / 1e6, first))
     say("  unpaced frame %.3f ms in the browser, %.3f ms native (the fastest of %d each): "
         "%.2fx in the middle pair" % (browser, native, len(browser_costs), ratio))
-    check(transfer <= TRANSFER_LIMIT, "the page transfers %d bytes" % transfer)
+    check(transfer <= TRANSFER_LIMIT and site <= TRANSFER_LIMIT,
+          "the page transfers %d bytes, the site holds %d" % (transfer, site))
 
 
 SCENARIOS = [("web-title", scenario_title), ("web-title-2d", scenario_title_2d),
@@ -751,6 +773,8 @@ SCENARIOS = [("web-title", scenario_title), ("web-title-2d", scenario_title_2d),
              ("web-gamepad", scenario_gamepad), ("web-demo", scenario_demo),
              ("web-pixels", scenario_pixels), ("web-missing", scenario_missing),
              ("web-settings", scenario_settings), ("web-measure", scenario_measure)]
+from . import web_offline  # noqa: E402  (its checks use this module's)
+SCENARIOS += web_offline.SCENARIOS
 
 
 def run(native, site, out, only=None):

@@ -32,9 +32,10 @@ def find_chromium():
 
 
 class Site(Closing):
-    """A folder served on 127.0.0.1 at a free port, in a thread, without request logs."""
+    """A folder served on 127.0.0.1 at a free port (or the one given: the same site
+    again after its server stopped), in a thread, without request logs."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, port=0):
         class Quiet(http.server.SimpleHTTPRequestHandler):
             extensions_map = dict(http.server.SimpleHTTPRequestHandler.extensions_map,
                                   **{".wasm": "application/wasm", ".js": "text/javascript"})
@@ -43,8 +44,9 @@ class Site(Closing):
                 pass
 
         handler = functools.partial(Quiet, directory=folder)
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
+        self.port = self.server.server_address[1]
+        self.url = "http://127.0.0.1:%d/" % self.port
         self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
         self.thread.start()
 

@@ -2,14 +2,18 @@
 """Makes the static web site of Muffin Meltdown (or of any game on Tolvo) in a web build folder.
 
     make_site.py --build build-web [--pack Images ...] [--pack-as Images FOLDER ...]
-                 [--script tools/demo/demo.script]
+                 [--script tools/demo/demo.script] [--icons build-web/Icons/web]
                  [--program NAME --title TEXT]
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
+    make_site.py --renew FOLDER
 
-The site is the page (index.html, with page.css and page.js written into it, so it is
-one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
-files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
-no server compression is needed) and the demo's input script. site.txt lists them.
+The site is the page (index.html, with page.css, page.js and install.js written into it,
+so it is one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the
+game's files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself,
+so no server compression is needed), the demo's input script, and what installs the game
+and keeps it for a visit without a network (site_install.py: manifest.json, its icons,
+service-worker.js, which knows every other file). site.txt lists them. --renew writes the
+worker again for a site whose files were changed in place.
 Another game's site (tolvo_add_game) names its program (NAME.js, NAME.wasm) and its
 title, which take the place of Muffin Meltdown's in the page.
 Everything is reproducible: sorted names, fixed times and owners. The site as one zip
@@ -25,6 +29,8 @@ import re
 import shutil
 import sys
 import tarfile
+
+import site_install
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PAGE_FOLDER = os.path.join(HERE, "page")
@@ -50,7 +56,8 @@ def page(name=PROGRAM_NAME, title=TITLE):
                       '<span id="keys"><kbd>Esc</kbd> quit · <kbd>F11</kbd> full screen</span>',
                       html, flags=re.S)
         html = html.replace(TITLE, html_text(title))
-    for marker, part in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
+    for marker, part in (("/* page.css */", "page.css"), ("// page.js", "page.js"),
+                         ("// install.js", "install.js")):
         with open(os.path.join(PAGE_FOLDER, part), encoding="utf-8") as stream:
             text = stream.read()
         if marker not in html:
@@ -124,7 +131,7 @@ def write(path, data):
         stream.write(data)
 
 
-def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE):
+def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE, icons=None):
     files = program_files(program)
     for name in files:
         if not os.path.exists(os.path.join(build, name)):
@@ -136,6 +143,9 @@ def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE):
     if script:
         shutil.copyfile(script, os.path.join(build, os.path.basename(script)))
         names.append(os.path.basename(script))
+    if icons:
+        names += site_install.add_manifest(build, icons)
+    names.append(site_install.add_worker(build, names))
     write(os.path.join(build, "site.txt"), ("\n".join(sorted(names)) + "\n").encode())
     total = sum(os.path.getsize(os.path.join(build, name)) for name in names)
     print("web: %s/ holds the site: %s (%d files in %s; %.2f MB in all)" % (
@@ -151,6 +161,8 @@ def main():
     parser.add_argument("--script", help="an input script to put beside the page")
     parser.add_argument("--program", default=PROGRAM_NAME, help="the program's name (NAME.js)")
     parser.add_argument("--title", default=TITLE, help="the game's title, for the page")
+    parser.add_argument("--icons", help="the folder of the web page's icons (make_icons.py --web)")
+    parser.add_argument("--renew", help="write the service worker again for this site folder")
     parser.add_argument("--files", help="only write the game's files to this .tar.gz")
     parser.add_argument("--leave-out", action="append", default=[],
                         help="with --files: a file to leave out (tests of a missing picture)")
@@ -158,11 +170,13 @@ def main():
     if args.files:
         data, _ = pack(args.pack + [tuple(p) for p in args.pack_as], set(args.leave_out))
         write(args.files, data)
+    elif args.renew:
+        site_install.renew(args.renew)
     elif args.build:
         make_site(args.build, args.pack + [tuple(p) for p in args.pack_as], args.script,
-                  args.program, args.title)
+                  args.program, args.title, args.icons)
     else:
-        parser.error("say --build or --files")
+        parser.error("say --build, --files or --renew")
     return 0
 
 

@@ -18,6 +18,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools", "release"))
 
 import archive  # noqa: E402
 import make_site  # noqa: E402
+import site_install  # noqa: E402
 
 
 def files(folder, tree):
@@ -81,6 +82,7 @@ class Site(unittest.TestCase):
         self.assertIn('id="screen"', page)
         self.assertIn("image-rendering: pixelated", page)
         self.assertIn("game-files.tar.gz", page)
+        self.assertIn("service-worker.js", page)
 
     def test_another_game_names_its_program_title_and_folders(self):
         with tempfile.TemporaryDirectory() as build:
@@ -102,16 +104,19 @@ class Site(unittest.TestCase):
             files(build, {"muffins.js": b"js", "muffins.wasm": b"\0asm", "Images/t.tif": b"T"})
             script = os.path.join(build, "in", "demo.script")
             files(os.path.dirname(script), {"demo.script": b"1 close\n"})
-            make_site.make_site(build, [os.path.join(build, "Images")], script)
+            icons = os.path.join(build, "Icons", "web")
+            files(icons, {name: name.encode() for name in site_install.ICONS})
+            make_site.make_site(build, [os.path.join(build, "Images")], script, icons)
             with open(os.path.join(build, "site.txt"), encoding="utf-8") as stream:
                 listed = stream.read().split()
             self.assertEqual(listed, sorted(["index.html", "muffins.js", "muffins.wasm",
-                                             "game-files.tar.gz", "demo.script"]))
+                                             "game-files.tar.gz", "demo.script", "manifest.json",
+                                             "service-worker.js"] + site_install.ICONS))
             zips = []
             epoch = 1700000000
             for attempt in range(2):
                 target = os.path.join(build, "site%d.zip" % attempt)
-                self.assertEqual(archive.write("web", build, "1.2.3", target, epoch), 5)
+                self.assertEqual(archive.write("web", build, "1.2.3", target, epoch), 10)
                 with open(target, "rb") as stream:
                     zips.append(stream.read())
                 os.utime(os.path.join(build, "muffins.js"), (1e9, 1e9))
@@ -125,6 +130,39 @@ class Site(unittest.TestCase):
                 # The game's files are compressed already, so stored as they are.
                 self.assertEqual(packed.getinfo(top + "game-files.tar.gz").compress_type,
                                  zipfile.ZIP_STORED)
+
+
+class Worker(unittest.TestCase):
+    def test_its_version_and_files_follow_the_site_contents(self):
+        # Equal files give an equal worker; a change to any file, or another file, a new
+        # version, and each file is listed with its own hash.
+        site = {"index.html": b"page", "muffins.wasm": b"\0asm", "icon-192.png": b"png"}
+        changes = [({}, False), ({"muffins.wasm": b"\0asm2"}, True),
+                   ({"icon-192.png": b"png!"}, True), ({"demo.script": b"1 close\n"}, True)]
+        with tempfile.TemporaryDirectory() as build:
+            files(build, site)
+            first = site_install.worker(build, list(site))
+            self.assertNotIn(site_install.VERSION_LINE.encode(), first)
+            for name in site:
+                self.assertIn(b'"%s": "sha256-' % name.encode(), first)
+            for change, differs in changes:
+                with self.subTest(change=sorted(change)):
+                    files(build, dict(site, **change))
+                    again = site_install.worker(build, sorted(set(site) | set(change)))
+                    version = [line for line in again.splitlines() if b"VERSION =" in line]
+                    self.assertEqual(version[0] not in first, differs)
+                    files(build, site)
+
+    def test_renew_writes_the_worker_of_a_site_changed_in_place(self):
+        with tempfile.TemporaryDirectory() as build:
+            files(build, {"index.html": b"page", "muffins.wasm": b"\0asm",
+                          "site.txt": b"index.html\nmuffins.wasm\nservice-worker.js\n"})
+            site_install.add_worker(build, ["index.html", "muffins.wasm"])
+            files(build, {"muffins.wasm": b"\0asm, released again"})
+            site_install.renew(build)
+            with open(os.path.join(build, "service-worker.js"), "rb") as stream:
+                self.assertEqual(stream.read(), site_install.worker(build, ["index.html",
+                                                                           "muffins.wasm"]))
 
 
 if __name__ == "__main__":

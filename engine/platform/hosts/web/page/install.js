@@ -1,0 +1,31 @@
+// Keeps the game for a visit without a network: registers the site's service worker
+// (service-worker.js beside the page) once the first frame is on the canvas, so that its
+// downloads do not compete with the game's own (by then the browser's cache holds them).
+// A site without the worker, or a browser without workers, plays as before.
+(() => {
+    'use strict';
+
+    const workers = navigator.serviceWorker;
+    if (!workers || !window.isSecureContext) {
+        return;
+    }
+    // A new release taking over while this page still loads the last one's files: the
+    // page loads again, all of it from the new release. Once the game runs it has all its
+    // files, and the next visit gets the new release.
+    const kept = !!workers.controller;
+    workers.addEventListener('controllerchange', () => {
+        if (kept && window.tolvoStats && window.tolvoStats.firstFrame === null) {
+            window.location.reload();
+        }
+    });
+    function register() {
+        if (!window.tolvoStats || window.tolvoStats.firstFrame === null) {
+            setTimeout(register, 250);
+            return;
+        }
+        workers.register('service-worker.js').catch((error) => {
+            console.warn(`Not kept for a visit without a network: ${error.message}`);
+        });
+    }
+    register();
+})();
