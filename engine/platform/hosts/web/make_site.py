@@ -4,8 +4,8 @@
     make_site.py --build build-web [--pack Images ...] [--script tools/demo/demo.script]
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
 
-The site is the page (index.html, with page.css and page.js written into it, so it is
-one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
+The site is the page (index.html, with page.css, page.js, touch.css, touch.js and the touch
+controls' pictures written into it, so it is one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
 files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
 no server compression is needed) and the demo's input script. site.txt lists them.
 Everything is reproducible: sorted names, fixed times and owners. The site as one zip
@@ -22,6 +22,8 @@ import sys
 import tarfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "..", "assets"))
+import make_touch as touch_art  # noqa: E402
 PAGE_FOLDER = os.path.join(HERE, "page")
 PROGRAM = ["muffins.js", "muffins.wasm"]
 FILES = "game-files.tar.gz"
@@ -32,12 +34,15 @@ def page():
     """index.html with its style and script written in."""
     with open(os.path.join(PAGE_FOLDER, "index.html"), encoding="utf-8") as stream:
         html = stream.read()
-    for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
+    for marker, name in (("/* page.css */", "page.css"), ("/* touch.css */", "touch.css"),
+                         ("// touch.js", "touch.js"), ("// page.js", "page.js")):
         with open(os.path.join(PAGE_FOLDER, name), encoding="utf-8") as stream:
             text = stream.read()
         if marker not in html:
             raise SystemExit("make_site: index.html has no place for %s" % name)
         html = html.replace(marker, text.rstrip("\n"), 1)
+    # The touch controls' pictures, drawn by the art generator (assets/make_touch.py).
+    html = html.replace("/* touch art */", touch_art.stylesheet(), 1)
     return html.encode("utf-8")
 
 
