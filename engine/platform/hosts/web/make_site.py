@@ -7,9 +7,9 @@
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
     make_site.py --renew FOLDER
 
-The site is the page (index.html, with page.css, page.js and install.js written into it,
-so it is one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the
-game's files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself,
+The site is the page (index.html, with page.css, page.js, install.js, touch.css,
+touch.js and the touch controls' pictures written into it, so it is one request), the
+program emcc wrote beside it (muffins.js, muffins.wasm), the game's files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself,
 so no server compression is needed), the demo's input script, and what installs the game
 and keeps it for a visit without a network (site_install.py: manifest.json, its icons,
 service-worker.js, which knows every other file). site.txt lists them. --renew writes the
@@ -33,6 +33,8 @@ import tarfile
 import site_install
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "..", "assets"))
+import make_touch as touch_art  # noqa: E402
 PAGE_FOLDER = os.path.join(HERE, "page")
 PROGRAM_NAME = "muffins"
 TITLE = "Muffin Meltdown"
@@ -57,7 +59,8 @@ def page(name=PROGRAM_NAME, title=TITLE):
                       html, flags=re.S)
         html = html.replace(TITLE, html_text(title))
     for marker, part in (("/* page.css */", "page.css"), ("// page.js", "page.js"),
-                         ("// install.js", "install.js")):
+                         ("// install.js", "install.js"),
+                         ("/* touch.css */", "touch.css"), ("// touch.js", "touch.js")):
         with open(os.path.join(PAGE_FOLDER, part), encoding="utf-8") as stream:
             text = stream.read()
         if marker not in html:
@@ -69,6 +72,8 @@ def page(name=PROGRAM_NAME, title=TITLE):
                 text = text.replace(PROGRAM_NAME + suffix, name + suffix)
             text = text.replace("muffin-meltdown.script", name + ".script")
         html = html.replace(marker, text.rstrip("\n"), 1)
+    # The touch controls' pictures, drawn by the art generator (assets/make_touch.py).
+    html = html.replace("/* touch art */", touch_art.stylesheet(), 1)
     return html.encode("utf-8")
 
 

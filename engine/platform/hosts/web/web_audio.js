@@ -198,6 +198,14 @@ mergeInto(LibraryManager.library, {
             if (!Context || !(rate > 0) || (channels != 1 && channels != 2)) {
                 return false;
             }
+            // An iPhone plays a page's sound through its silent switch only when the page
+            // says it plays media, before its sound starts.
+            if (navigator.audioSession) {
+                try {
+                    navigator.audioSession.type = 'playback';
+                } catch (error) {
+                }
+            }
             let context = null;
             try {
                 // At the samples' own rate where the browser can (it converts for the device);
@@ -247,8 +255,9 @@ mergeInto(LibraryManager.library, {
                     audio.tell();
                 }
             };
-            // The browser's rule: the first click or key press of the player starts the sound;
-            // a later one starts it again where the browser stopped it.
+            // The browser's rule: the first click, key press or tap of the player starts the
+            // sound; a later one starts it again where the browser stopped it (Safari's
+            // 'interrupted', after a call or another app's sound, is such a stop).
             audio.resume = () => {
                 if (audio.context === context && context.state != 'running' &&
                     context.state != 'closed') {

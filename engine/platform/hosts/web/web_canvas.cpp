@@ -52,6 +52,7 @@ bool WebHost::DisplayMode(bool, int width, int height) {
 void WebHost::Present(const subset::Frame& frame) {
     // A paced frame (one the engine slept for) is drawn at once, so it is on the display
     // frame it waited for; unpaced, one in DRAW_EVERY_MS.
+    framesPresented = frame.number; // the touch controls' time
     bool paced = sleptSincePresent;
     sleptSincePresent = false;
     if (paced || emscripten_get_now() - lastDraw >= DRAW_EVERY_MS) {

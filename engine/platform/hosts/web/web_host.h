@@ -1,12 +1,13 @@
 // The web host's one object, its parts in web_host.cpp (start, time, message boxes),
 // web_canvas.cpp (the main window as the page's canvas), web_input.cpp (keys, mouse,
-// focus, the full-screen keys), web_gamepad.cpp (the Gamepad API) and web_audio.cpp
-// (Web Audio).
+// focus, the full-screen keys), web_gamepad.cpp (the Gamepad API), web_touch.cpp (the
+// page's touch controls) and web_audio.cpp (Web Audio).
 #ifndef TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
 #define TOLVO_ENGINE_PLATFORM_HOSTS_WEB_WEB_HOST_H
 
 #include "engine/platform/hosts/web/web_keys.h"
 #include "engine/platform/hosts/web/web_pads.h"
+#include "engine/platform/hosts/web/web_touch_pad.h"
 #include "engine/platform/subset/seam/full_screen_keys.h"
 #include "engine/platform/subset/seam/host.h"
 #include "engine/platform/subset/seam/settings.h"
@@ -76,12 +77,17 @@ class WebHost : public subset::Host {
     void ListenToPads();
     void PollPads();
     void ReleasePads();
+    // web_touch.cpp: the page's touch controls, one more pad.
+    void PollTouch();
+    void ReleaseTouch();
 
     std::vector<Input> inputs;
     HeldKeys held;
     subset::FullScreenKeys fullScreenKeys;
     PadTracker pads;
     bool padsSeen = false;
+    TouchPad touch;
+    int framesPresented = 0; // the last presented frame's number
     bool pageFocused = true;
     bool audioOpen = false;
     std::vector<uint16_t> pixels;

@@ -1,7 +1,8 @@
 // The web host's events: keys and mouse on the canvas, and the page's focus, become the
 // user's input through the subset's event sink. The browser calls these handlers only
 // while the engine has yielded; they queue what happened, and PollEvents hands it on with
-// the gamepads' changes (web_gamepad.cpp). F11 and Alt+Enter are the host's own.
+// the gamepads' and the touch controls' changes (web_gamepad.cpp, web_touch.cpp). F11 and Alt+Enter
+// are the host's own.
 #include "engine/platform/hosts/web/web_host.h"
 #include "engine/platform/hosts/web/web_keys.h"
 #include "engine/platform/hosts/web/web_bridge.h"
@@ -102,6 +103,7 @@ void WebHost::Forget() {
     std::vector<PadChange> forgotten;
     pads.ForgetAll(&forgotten); // the host is going: nothing left to tell
     padsSeen = false;
+    touch = TouchPad();
 }
 
 void WebHost::PollEvents() {
@@ -123,6 +125,7 @@ void WebHost::PollEvents() {
         }
     }
     PollPads();
+    PollTouch();
 }
 
 void WebHost::KeyChanged(int key, bool down) {
@@ -139,6 +142,7 @@ void WebHost::FocusChanged(bool gained) {
         }
         // The pads too: the browser stops showing them to a page away from the user.
         ReleasePads();
+        ReleaseTouch();
     }
     subset::ActivateMainWindow(gained);
 }

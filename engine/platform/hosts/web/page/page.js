@@ -242,13 +242,18 @@
     // or, where even one does not fit, as large as fits; always 9:5 for the game's view.
     function layout() {
         const ratio = window.devicePixelRatio || 1;
-        const room = stage.getBoundingClientRect();
+        const box = stage.getBoundingClientRect();
+        const style = getComputedStyle(stage); // padding: a phone's safe areas
+        const room = {
+            width: box.width - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight),
+            height: box.height - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom),
+        };
         const {width, height} = canvas;
-        if (!width || !height || !room.width || !room.height) {
+        if (!width || !height || !(room.width > 0) || !(room.height > 0)) {
             return;
         }
         const fit = Math.min(room.width * ratio / width, room.height * ratio / height);
-        const scale = fit >= 1 ? Math.floor(fit) : fit;
+        const scale = TolvoTouch.scale(fit, canvas); // filling a touch screen (touch.js)
         canvas.style.width = `${width * scale / ratio}px`;
         canvas.style.height = `${height * scale / ratio}px`;
     }
@@ -382,11 +387,20 @@
     // Keys reach the game only while it has the focus: say so when it has not.
     function hint() {
         const dialogOpen = element('box').open || element('log-view').open;
-        element('hint').hidden = !running || dialogOpen || document.activeElement === canvas;
+        const touching = document.body.classList.contains('touch'); // no keys to give
+        element('hint').hidden =
+            !running || dialogOpen || touching || document.activeElement === canvas;
     }
     canvas.addEventListener('focus', hint);
     canvas.addEventListener('blur', () => {
         setTimeout(hint, 0); // after the focus has landed elsewhere
+    });
+    TolvoTouch.start({
+        stage,
+        onShow: () => {
+            layout();
+            hint();
+        },
     });
     window.addEventListener('resize', layout);
     document.addEventListener('fullscreenchange', layout);
@@ -453,6 +467,10 @@
             stats.away += milliseconds;
             stats.turns++;
         },
+        // web_touch.js, once a frame as the program looks for input: no arguments. The page
+        // returns the touch controls held, or tapped since the last call, as bits (touch.js
+        // CONTROLS); the host presses the game's keys for them as for a gamepad.
+        touch: TolvoTouch.read,
     };
 
     const Module = window.Module = {

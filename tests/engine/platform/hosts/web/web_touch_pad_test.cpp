@@ -1,0 +1,82 @@
+// The page's touch controls as a pad: the buttons the event sink hears of, in order, the
+// sound control's M held long enough to be seen, and letting go when the page is left.
+#include "engine/platform/hosts/web/web_touch_pad.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace web;
+
+const int RELEASE = -1; // a look that is the page losing the user's attention
+
+uint32_t Held(std::initializer_list<TouchControl> controls) {
+    uint32_t bits = 0;
+    for (TouchControl control : controls) {
+        bits |= 1u << control;
+    }
+    return bits;
+}
+
+TEST(WebTouchPad, LooksBecomeThePadsButtonsAndM) {
+    // Each look: the controls held and the frames presented. Heard: the pad's buttons
+    // (subset::GamepadButton) going down (+) and up (-), then M.
+    const struct {
+        const char* situation;
+        std::vector<std::pair<uint32_t, int>> looks;
+        std::string heard;
+    } CASES[] = {
+        {"each control is its pad button: Y X B RB A Start",
+         {{Held({TOUCH_MILK, TOUCH_PIN, TOUCH_SPLASH, TOUCH_SWING, TOUCH_START, TOUCH_PAUSE}), 1}},
+         " 3+ 2+ 1+ 7+ 0+ 5+"},
+        {"a thumb sliding from left to right lets go of left first",
+         {{Held({TOUCH_WALK_LEFT}), 1}, {Held({TOUCH_WALK_RIGHT}), 2}},
+         " 10+ 10- 11+"},
+        {"walking while splashing, then both let go, each heard once",
+         {{Held({TOUCH_WALK_RIGHT, TOUCH_SPLASH}), 1},
+          {Held({TOUCH_WALK_RIGHT, TOUCH_SPLASH}), 2},
+          {Held({TOUCH_WALK_RIGHT}), 5},
+          {0, 6}},
+         " 11+ 1+ 1- 11-"},
+        {"a tap of sound holds M until ten frames are presented",
+         {{Held({TOUCH_SOUND}), 4}, {0, 5}, {0, 13}, {0, 14}, {0, 15}},
+         " M+ M-"},
+        {"sound held longer lets go of M with the finger",
+         {{Held({TOUCH_SOUND}), 4}, {Held({TOUCH_SOUND}), 30}, {0, 31}},
+         " M+ M-"},
+        {"leaving the page lets go of all at once, once; the controls are then heard afresh",
+         {{Held({TOUCH_WALK_LEFT, TOUCH_SOUND}), 1},
+          {0, RELEASE},
+          {0, RELEASE},
+          {Held({TOUCH_WALK_LEFT}), 2}},
+         " 10+ removed 10+ M+ M-"},
+    };
+    for (const auto& entry : CASES) {
+        TouchPad pad;
+        std::vector<PadChange> changes;
+        std::vector<TouchKey> keys;
+        for (const auto& look : entry.looks) {
+            if (look.second == RELEASE) {
+                pad.Release(&changes, &keys);
+            } else {
+                pad.Update(look.first, look.second, &changes, &keys);
+            }
+        }
+        std::string heard;
+        for (const PadChange& change : changes) {
+            EXPECT_EQ(change.pad, TOUCH_PAD) << entry.situation;
+            heard += change.kind == PadChange::REMOVED
+                         ? " removed"
+                         : " " + std::to_string(change.button) + (change.down ? "+" : "-");
+        }
+        for (const TouchKey& key : keys) {
+            heard += std::string(" ") + char(key.virtualKey) + (key.down ? "+" : "-");
+        }
+        EXPECT_EQ(heard, entry.heard) << entry.situation;
+    }
+}
+
+} // namespace
