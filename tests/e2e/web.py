@@ -15,6 +15,7 @@
   web-settings  the address's settings as the native environment: the same messages in the
                 bar and the debug log, the same exit status
   web-measure   transfer size (at most 4 MB); first frame and frame cost as figures
+  web-hidden    the page hidden for five seconds holds the game (web_loop.py)
 
 The native build gives the expected picture, trace, box and messages. Pictures go to the
 output folder, the times measured to JSON files there for the figures' report.
@@ -34,6 +35,7 @@ import time
 import numpy as np
 from PIL import Image
 
+from . import web_loop
 from .harness import figures, game, screen
 from .harness.browser import Browser, Site
 from .harness.game import DEMO, WALK_LEFT, WALK_RIGHT, native_run
@@ -750,7 +752,8 @@ SCENARIOS = [("web-title", scenario_title), ("web-title-2d", scenario_title_2d),
              ("web-keys", scenario_keys), ("web-sound", scenario_sound),
              ("web-gamepad", scenario_gamepad), ("web-demo", scenario_demo),
              ("web-pixels", scenario_pixels), ("web-missing", scenario_missing),
-             ("web-settings", scenario_settings), ("web-measure", scenario_measure)]
+             ("web-settings", scenario_settings), ("web-measure", scenario_measure),
+             ("web-hidden", web_loop.scenario_hidden)]
 
 
 def run(native, site, out, only=None):

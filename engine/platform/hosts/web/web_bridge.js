@@ -207,6 +207,29 @@ mergeInto(LibraryManager.library, {
                 interval < known ? interval : known + (interval - known) * 0.02;
         },
 
+        // While the page is hidden (another tab, another app, the screen off) the program
+        // stays where it gave the browser its turn and goes on when the page is shown
+        // again: no frames run meanwhile, and as the game counts frames, not time, it takes
+        // up from the same frame. The engine's pacer finds that frame late and counts the
+        // next from there, so nothing is caught up. Losing the focus alone holds nothing.
+        whenShown: (done) => {
+            if (!document.hidden) {
+                done();
+                return;
+            }
+            const since = performance.now();
+            function shown() {
+                if (!document.hidden) {
+                    document.removeEventListener('visibilitychange', shown);
+                    TolvoWeb.lastFrameTime = 0; // the display's frames start again
+                    const page = TolvoWeb.page();
+                    page['held'] && page['held'](performance.now() - since);
+                    done();
+                }
+            }
+            document.addEventListener('visibilitychange', shown);
+        },
+
         // Waits for the display frame on which a frame due in `milliseconds` is shown: the
         // first whose time is within half a display frame of it. At 60 Hz that is every
         // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
@@ -223,13 +246,18 @@ mergeInto(LibraryManager.library, {
                 if (!finished) {
                     finished = true;
                     clearTimeout(timer);
-                    TolvoWeb.lastWake = performance.now();
-                    done();
+                    TolvoWeb.whenShown(() => {
+                        TolvoWeb.lastWake = performance.now();
+                        done();
+                    });
                 }
             }
-            // A page in the background gets no display frames; its timers keep the game going.
+            if (document.hidden) {
+                finish();
+                return;
+            }
             const interval = TolvoWeb.frameInterval;
-            let timed = document.hidden || period < interval * 0.75;
+            let timed = period < interval * 0.75;
             if (!timed && TolvoWeb.lastFrameTime > 0) {
                 // The display frame nearest the due time went by while the frame was made (a
                 // slow frame): the frame is shown as soon as it is due, on the display frame
@@ -268,7 +296,7 @@ mergeInto(LibraryManager.library, {
                     const waiting = TolvoWeb.waiting;
                     TolvoWeb.waiting = null;
                     if (waiting) {
-                        waiting();
+                        TolvoWeb.whenShown(waiting);
                     }
                 };
             }

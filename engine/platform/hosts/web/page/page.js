@@ -39,6 +39,8 @@
         renderer: '',       // webgl2, webgl or 2d
         away: 0,            // time the program gave to the browser (sleeping or yielding)
         turns: 0,           // how often it did
+        held: 0,            // time it was held while the page was hidden (part of away)
+        holds: 0,           // how often
         exitCode: null,
         exitTime: null,
         messageBoxes: [],
@@ -452,6 +454,13 @@
         resumed: (milliseconds) => {
             stats.away += milliseconds;
             stats.turns++;
+        },
+        // web_bridge.js (whenShown): the program goes on after being held while the page
+        // was hidden (milliseconds: how long). The page adds them up (tolvoStats.held,
+        // holds).
+        held: (milliseconds) => {
+            stats.held += milliseconds;
+            stats.holds++;
         },
     };
 
