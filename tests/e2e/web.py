@@ -19,6 +19,7 @@
   web-offline, web-context   (web_offline.py) the site kept for a visit without a network;
                 a lost WebGL context
   web-phone     touch controls on an emulated phone (web_phone.py)
+  web-hidden    the page hidden for five seconds holds the game (web_loop.py)
 
 The native build gives the expected picture, trace, box and messages. Pictures go to the
 output folder, the times measured to JSON files there for the figures' report.
@@ -38,7 +39,7 @@ import time
 import numpy as np
 from PIL import Image
 
-from . import web_phone
+from . import web_loop, web_phone
 from .harness import figures, game, screen
 from .harness.browser import Browser, Site
 from .harness.game import DEMO, WALK_LEFT, WALK_RIGHT, native_run
@@ -775,7 +776,8 @@ SCENARIOS = [("web-title", scenario_title), ("web-title-2d", scenario_title_2d),
              ("web-gamepad", scenario_gamepad), ("web-demo", scenario_demo),
              ("web-pixels", scenario_pixels), ("web-missing", scenario_missing),
              ("web-settings", scenario_settings), ("web-measure", scenario_measure),
-             ("web-phone", web_phone.scenario_phone)]
+             ("web-phone", web_phone.scenario_phone),
+             ("web-hidden", web_loop.scenario_hidden)]
 from . import web_offline  # noqa: E402  (its checks use this module's)
 SCENARIOS += web_offline.SCENARIOS
 

@@ -9,8 +9,9 @@
 
 The site is the page (index.html, with page.css, page.js, install.js, touch.css,
 touch.js and the touch controls' pictures written into it, so it is one request), the
-program emcc wrote beside it (muffins.js, muffins.wasm), the game's files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself,
-so no server compression is needed), the demo's input script, and what installs the game
+program emcc wrote beside it (muffins.js, muffins.wasm), the game's files as one
+gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so no server
+compression is needed), the demo's input script, and what installs the game
 and keeps it for a visit without a network (site_install.py: manifest.json, its icons,
 service-worker.js, which knows every other file). site.txt lists them. --renew writes the
 worker again for a site whose files were changed in place.

@@ -44,8 +44,10 @@ mergeInto(LibraryManager.library, {
         virtualLevel: 0, // while nothing plays: frames taken and not yet due
         virtualTime: 0,
         nextChunk: 1,
-        posted: null, // chunk id -> performance.now() when it was handed over
-        resume: null, // the listener of the player's clicks and keys
+        posted: null,         // chunk id -> performance.now() when it was handed over
+        resume: null,         // the listener of the player's clicks and keys
+        visibility: null,     // the listener of the page being hidden and shown
+        hiddenPlaying: false, // suspended because the page was hidden while playing
         stats: null,
 
         // The ring both outputs play from. In: 16-bit samples, channels interleaved. Out: a
@@ -270,6 +272,31 @@ mergeInto(LibraryManager.library, {
             audio.PLAYER_EVENTS.forEach((type) => {
                 document.addEventListener(type, audio.resume, true);
             });
+            // While the page is hidden the game is held (web_bridge.js whenShown) and quiet:
+            // the context is suspended, and resumed when the page is shown if it played.
+            audio.hiddenPlaying = false;
+            audio.visibility = () => {
+                if (audio.context !== context) {
+                    return;
+                }
+                if (document.hidden) {
+                    if (context.state == 'running') {
+                        audio.hiddenPlaying = true;
+                        const suspended = context.suspend();
+                        if (suspended && suspended.catch) {
+                            suspended.catch(() => {});
+                        }
+                    }
+                } else if (audio.hiddenPlaying) {
+                    // After the suspension, even one still under way.
+                    audio.hiddenPlaying = false;
+                    const resumed = context.resume();
+                    if (resumed && resumed.catch) {
+                        resumed.catch(() => {});
+                    }
+                }
+            };
+            document.addEventListener('visibilitychange', audio.visibility);
             if (navigator.userActivation && navigator.userActivation.hasBeenActive) {
                 audio.resume(); // the player has already clicked or pressed a key on this page
             }
@@ -482,6 +509,7 @@ mergeInto(LibraryManager.library, {
             audio.PLAYER_EVENTS.forEach((type) => {
                 document.removeEventListener(type, audio.resume, true);
             });
+            document.removeEventListener('visibilitychange', audio.visibility);
             context.onstatechange = null;
             const closed = context.close && context.close();
             if (closed && closed.catch) {

@@ -12,8 +12,14 @@ extern "C" {
 int tolvo_web_has_canvas();
 // The main window is shown with this client size, or taken away (width 0).
 void tolvo_web_window(int width, int height);
-// Shows a frame of width x height 5-6-5 pixels, rows one after the other.
-void tolvo_web_present(const uint16_t* pixels, int width, int height, int number);
+// What the canvas takes (starting WebGL, or the 2D canvas, on the first call): 5-6-5 rows
+// wherever they lie (WebGL 2), 5-6-5 rows one after the other (WebGL), rows of RGBA one
+// after the other (2D), or nothing (a canvas without either).
+enum { TOLVO_WEB_NONE = 0, TOLVO_WEB_ROWS_565 = 1, TOLVO_WEB_PACKED_565 = 2, TOLVO_WEB_RGBA = 3 };
+int tolvo_web_renderer();
+// Shows a frame of width x height pixels as tolvo_web_renderer() takes them, `stride`
+// pixels from one row to the next.
+void tolvo_web_present(const void* pixels, int width, int height, int stride, int number);
 // Yields: returns at the first display frame due at or after `milliseconds` from now.
 void tolvo_web_sleep(int milliseconds);
 // Yields: returns as soon as the browser has handled what was waiting.

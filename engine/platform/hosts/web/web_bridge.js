@@ -19,7 +19,6 @@ mergeInto(LibraryManager.library, {
         textureHeight: 0,
         context2d: null,
         image: null,
-        colours: null,
         renderer: '',
         rendererChosen: false,
         // The display's frame interval as requestAnimationFrame shows it, in milliseconds.
@@ -100,23 +99,13 @@ mergeInto(LibraryManager.library, {
             return true;
         },
 
-        // Without WebGL: the pixels expanded through a table into a 2D canvas.
+        // Without WebGL: a 2D canvas, given the pixels already expanded to RGBA by the
+        // program (web_canvas.cpp).
         start2d: (canvas) => {
             const context = canvas.getContext('2d', {alpha: false});
             if (!context) {
                 return false;
             }
-            const colours = new Uint32Array(65536);
-            const little = new Uint8Array(new Uint32Array([1]).buffer)[0] == 1;
-            for (let pixel = 0; pixel < 65536; pixel++) {
-                let r = pixel >> 11, g = (pixel >> 5) & 63, b = pixel & 31;
-                r = (r << 3) | (r >> 2);
-                g = (g << 2) | (g >> 4);
-                b = (b << 3) | (b >> 2);
-                colours[pixel] = little ? (0xff000000 | (b << 16) | (g << 8) | r) >>> 0
-                                        : ((r << 24) | (g << 16) | (b << 8) | 0xff) >>> 0;
-            }
-            TolvoWeb.colours = colours;
             TolvoWeb.context2d = context;
             TolvoWeb.renderer = '2d';
             return true;
@@ -141,7 +130,21 @@ mergeInto(LibraryManager.library, {
             }
         },
 
-        draw: (pixels, width, height) => {
+        // What the program is to hand over (tolvo_web_renderer in web_bridge.h).
+        kind: () => {
+            const canvas = TolvoWeb.findCanvas();
+            if (!canvas) {
+                return 0;
+            }
+            TolvoWeb.startRenderer(canvas);
+            if (TolvoWeb.gl) {
+                return TolvoWeb.renderer == 'webgl2' ? 1 : 2;
+            }
+            return TolvoWeb.context2d ? 3 : 0;
+        },
+
+        // The frame at `address` in the program's memory, as kind() asked for it.
+        draw: (address, width, height, stride) => {
             const canvas = TolvoWeb.findCanvas();
             if (!canvas) {
                 return;
@@ -157,6 +160,12 @@ mergeInto(LibraryManager.library, {
             if (gl) {
                 if (TolvoWeb.glLost) {
                     return;
+                }
+                // WebGL 2 reads the rows where the program keeps them, no copy between.
+                const first = address >> 1;
+                const pixels = HEAPU16.subarray(first, first + stride * (height - 1) + width);
+                if (TolvoWeb.renderer == 'webgl2') {
+                    gl.pixelStorei(gl.UNPACK_ROW_LENGTH, stride);
                 }
                 if (TolvoWeb.textureWidth != width || TolvoWeb.textureHeight != height) {
                     gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB,
@@ -175,16 +184,12 @@ mergeInto(LibraryManager.library, {
             if (!context) {
                 return;
             }
-            const image = TolvoWeb.image;
+            let image = TolvoWeb.image;
             if (!image || image.width != width || image.height != height) {
-                TolvoWeb.image = context.createImageData(width, height);
+                image = TolvoWeb.image = context.createImageData(width, height);
             }
-            const out = new Uint32Array(TolvoWeb.image.data.buffer);
-            const colours = TolvoWeb.colours;
-            for (let i = 0, n = width * height; i < n; i++) {
-                out[i] = colours[pixels[i]];
-            }
-            context.putImageData(TolvoWeb.image, 0, 0);
+            image.data.set(HEAPU8.subarray(address, address + width * height * 4));
+            context.putImageData(image, 0, 0);
         },
 
         // The program runs again after giving the browser its turn at `since`: the page
@@ -207,6 +212,29 @@ mergeInto(LibraryManager.library, {
                 interval < known ? interval : known + (interval - known) * 0.02;
         },
 
+        // While the page is hidden (another tab, another app, the screen off) the program
+        // stays where it gave the browser its turn and goes on when the page is shown
+        // again: no frames run meanwhile, and as the game counts frames, not time, it takes
+        // up from the same frame. The engine's pacer finds that frame late and counts the
+        // next from there, so nothing is caught up. Losing the focus alone holds nothing.
+        whenShown: (done) => {
+            if (!document.hidden) {
+                done();
+                return;
+            }
+            const since = performance.now();
+            function shown() {
+                if (!document.hidden) {
+                    document.removeEventListener('visibilitychange', shown);
+                    TolvoWeb.lastFrameTime = 0; // the display's frames start again
+                    const page = TolvoWeb.page();
+                    page['held'] && page['held'](performance.now() - since);
+                    done();
+                }
+            }
+            document.addEventListener('visibilitychange', shown);
+        },
+
         // Waits for the display frame on which a frame due in `milliseconds` is shown: the
         // first whose time is within half a display frame of it. At 60 Hz that is every
         // display frame, at 120 or 144 Hz every second or so, so the game keeps 60 a second.
@@ -223,13 +251,18 @@ mergeInto(LibraryManager.library, {
                 if (!finished) {
                     finished = true;
                     clearTimeout(timer);
-                    TolvoWeb.lastWake = performance.now();
-                    done();
+                    TolvoWeb.whenShown(() => {
+                        TolvoWeb.lastWake = performance.now();
+                        done();
+                    });
                 }
             }
-            // A page in the background gets no display frames; its timers keep the game going.
+            if (document.hidden) {
+                finish();
+                return;
+            }
             const interval = TolvoWeb.frameInterval;
-            let timed = document.hidden || period < interval * 0.75;
+            let timed = period < interval * 0.75;
             if (!timed && TolvoWeb.lastFrameTime > 0) {
                 // The display frame nearest the due time went by while the frame was made (a
                 // slow frame): the frame is shown as soon as it is due, on the display frame
@@ -268,7 +301,7 @@ mergeInto(LibraryManager.library, {
                     const waiting = TolvoWeb.waiting;
                     TolvoWeb.waiting = null;
                     if (waiting) {
-                        waiting();
+                        TolvoWeb.whenShown(waiting);
                     }
                 };
             }
@@ -301,10 +334,14 @@ mergeInto(LibraryManager.library, {
         }
     },
 
+    tolvo_web_renderer__deps: ['$TolvoWeb'],
+    tolvo_web_renderer: function() {
+        return TolvoWeb.kind();
+    },
+
     tolvo_web_present__deps: ['$TolvoWeb'],
-    tolvo_web_present: function(pixels, width, height, number) {
-        const first = pixels >> 1;
-        TolvoWeb.draw(HEAPU16.subarray(first, first + width * height), width, height);
+    tolvo_web_present: function(pixels, width, height, stride, number) {
+        TolvoWeb.draw(pixels, width, height, stride);
         const page = TolvoWeb.page();
         page['frameShown'] && page['frameShown'](number, TolvoWeb.renderer);
     },

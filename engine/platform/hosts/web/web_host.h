@@ -28,6 +28,9 @@ struct Input {
     int x, y;     // MOUSE: view coordinates
 };
 
+// web_canvas.cpp: `count` 5-6-5 pixels as the 2D canvas's RGBA, 8 bits a channel.
+void ExpandRow(const uint16_t* from, uint32_t* to, int count);
+
 class WebHost : public subset::Host {
   public:
     explicit WebHost(const subset::Settings& settings);
@@ -90,7 +93,8 @@ class WebHost : public subset::Host {
     int framesPresented = 0; // the last presented frame's number
     bool pageFocused = true;
     bool audioOpen = false;
-    std::vector<uint16_t> pixels;
+    std::vector<uint16_t> pixels; // a frame packed for the canvas
+    std::vector<uint32_t> rgba;   // or expanded, for a 2D canvas
     HWND shown = nullptr;
     int viewWidth = 0, viewHeight = 0;
     bool modal = false;

@@ -39,6 +39,8 @@
         renderer: '',       // webgl2, webgl or 2d
         away: 0,            // time the program gave to the browser (sleeping or yielding)
         turns: 0,           // how often it did
+        held: 0,            // time it was held while the page was hidden (part of away)
+        holds: 0,           // how often
         exitCode: null,
         exitTime: null,
         messageBoxes: [],
@@ -471,6 +473,13 @@
         // returns the touch controls held, or tapped since the last call, as bits (touch.js
         // CONTROLS); the host presses the game's keys for them as for a gamepad.
         touch: TolvoTouch.read,
+        // web_bridge.js (whenShown): the program goes on after being held while the page
+        // was hidden (milliseconds: how long). The page adds them up (tolvoStats.held,
+        // holds).
+        held: (milliseconds) => {
+            stats.held += milliseconds;
+            stats.holds++;
+        },
     };
 
     const Module = window.Module = {

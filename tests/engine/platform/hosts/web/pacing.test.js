@@ -60,7 +60,20 @@ function host(browser) {
         LibraryManager: {library},
         mergeInto: (target, source) => Object.assign(target, source),
         performance: {now: () => browser.now},
-        document: {hidden: false},
+        document: {
+            hidden: false,
+            listeners: new Set(), // visibilitychange
+            addEventListener(type, listener) {
+                this.listeners.add(listener);
+            },
+            removeEventListener(type, listener) {
+                this.listeners.delete(listener);
+            },
+        },
+        MessageChannel: function() {
+            this.port1 = {};
+            this.port2 = {postMessage: () => browser.setTimeout(() => this.port1.onmessage(), 0)};
+        },
         requestAnimationFrame: (callback) => browser.requestAnimationFrame(callback),
         setTimeout: (run, milliseconds) => browser.setTimeout(run, milliseconds),
         clearTimeout: (id) => browser.clearTimeout(id),
@@ -171,18 +184,35 @@ for (const hz of [60, 240]) {
     });
 }
 
-test('a page in the background, without display frames, keeps the game going on timers', () => {
-    const browser = new Browser(60);
-    const web = host(browser);
-    browser.requestAnimationFrame = () => {};
-    web.document.hidden = true;
-    let woke = 0;
-    web.sleep(15, () => {
-        woke = browser.now;
+// A hidden page (no display frames) holds the game where it gave the browser its turn,
+// however long its timers run, and lets it go on as soon as it is shown again.
+for (const [name, hideFirst,
+            turn] of [['sleeping', true, (web, done) => web.sleep(15, done)],
+                      ['yielding', true, (web, done) => web.yieldNow(done)],
+                      ['hidden mid-sleep', false, (web, done) => web.sleep(15, done)]]) {
+    test(`a hidden page holds the game (${name}) until it is shown`, () => {
+        const browser = new Browser(60);
+        const web = host(browser);
+        const document = web.document;
+        const hide = () => {
+            document.hidden = true;
+            browser.requestAnimationFrame = () => {};
+        };
+        let woke = 0;
+        hideFirst && hide();
+        turn(web, () => {
+            woke = browser.now;
+        });
+        hide();
+        browser.at(5000, () => {
+            document.hidden = false;
+            document.listeners.forEach((listener) => listener());
+        });
+        browser.runUntil(() => woke > 0);
+        assert.strictEqual(woke, 5000);
+        assert.strictEqual(document.listeners.size, 0, 'the page is still listened to');
     });
-    browser.runUntil(() => woke > 0);
-    assert.strictEqual(woke, 15);
-});
+}
 
 test('display frames that come late do not slow the game', () => {
     // A busy machine: the display frames come every 20 ms instead of 16.7.
