@@ -11,8 +11,10 @@
 # Windows launcher and the web page); it defaults to NAME.
 #
 # What it makes depends on the toolchain:
-#   native (Linux)  NAME, with Images/ and Sounds/ copied beside it (in the current build
-#                   folder, unless the project sends programs elsewhere: see below);
+#   native (Linux)  NAME, with Images/ and Sounds/ copied beside it, in the current build
+#                   folder (or where the project puts its programs; in Tolvo's own tree a
+#                   game in a subfolder that brings folders of its own keeps to that
+#                   subfolder's build folder);
 #   mingw-w64       NAME.exe (the real Win32, DirectDraw and DirectSound) with Images/ and
 #                   Sounds/ beside it, and unless NO_LAUNCHER "TITLE.exe", which starts
 #                   NAME.exe with Windows' 16-bit colour setting (target NAME-launcher);
@@ -63,6 +65,9 @@ function(tolvo_add_game name)
     endif()
     # The entry first: it is what asks for the game's hooks and the engine's WinMain.
     target_link_libraries(${name} PRIVATE Tolvo::main ${G_LIBS} Tolvo::tolvo)
+    # The same frames on every host and toolchain: no fused multiply-adds changing a
+    # float's result.
+    target_compile_options(${name} PRIVATE -ffp-contract=off)
 
     if(EMSCRIPTEN)
         if(NOT G_SITE)

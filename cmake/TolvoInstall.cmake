@@ -95,6 +95,8 @@ if(NOT EMSCRIPTEN)
 endif()
 
 # The package files: found by find_package(Tolvo) from anywhere the prefix is moved to.
+set(TOLVO_NEEDS_SDL OFF)
+set(TOLVO_NEEDS_PNG OFF)
 if(TARGET tolvo_host_sdl)
     set(TOLVO_NEEDS_SDL ON)
 endif()
