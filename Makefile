@@ -47,7 +47,8 @@ MAKEFLAGS += --no-print-directory
 .NOTPARALLEL:
 
 .PHONY: all build test play demo windows windows-zip web play-web web-zip e2e e2e-release \
-	bench fuzz soak release release-test install format clean clean-release docs
+	bench fuzz soak release release-test install engine-install starter-test format clean \
+	clean-release docs
 
 all: build
 
@@ -199,6 +200,28 @@ install:
 	@$(DEPS) build art
 	$(call cmake_build,$(RELEASE_BUILD),$(RELEASE_CONFIG),muffins art icons)
 	@cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
+
+# engine-install: the engine built in build/ (target tolvo-package), then cmake --install
+# of its component engine under PREFIX: include/tolvo/, lib/libtolvo_*.a, lib/cmake/Tolvo/
+# (find_package(Tolvo), tolvo_add_game), lib/pkgconfig/tolvo.pc, bin/tolvo-tif and
+# share/tolvo/. A game on it: templates/starter/.
+engine-install:
+	@$(DEPS) build
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),tolvo-package)
+	@cmake --install $(BUILD) --component engine --prefix $(PREFIX)
+
+# starter-test: the engine built for Linux (build/), Windows (build-windows/) and the web
+# (build-web/), then tests/starter/check.sh: each installed into its own prefix under
+# build/starter-test/, and the starter (templates/starter) built out of the tree against
+# each: with find_package(Tolvo) and its headless test, with pkg-config and one compiler
+# command, for Windows with mingw-w64 and as a web site with Emscripten.
+starter-test: export NODE_PATH = /usr/share/nodejs
+starter-test:
+	@$(DEPS) build windows web
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),tolvo-package)
+	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),tolvo-package)
+	$(call cmake_build,$(WEB),$(WEB_CONFIG),tolvo-package)
+	@tests/starter/check.sh $(BUILD) $(WINDOWS) $(WEB) $(BUILD)/starter-test
 
 # docs: the engine's API reference in build/docs/html/, made by Doxygen from the public
 # headers' comments (docs/engine/Doxyfile); a warning (a public function without its

@@ -11,7 +11,10 @@
 # Windows launcher and the web page); it defaults to NAME.
 #
 # What it makes depends on the toolchain:
-#   native (Linux)  NAME, with Images/ and Sounds/ copied beside it;
+#   native (Linux)  NAME, with Images/ and Sounds/ copied beside it, in the current build
+#                   folder (or where the project puts its programs; in Tolvo's own tree a
+#                   game in a subfolder that brings folders of its own keeps to that
+#                   subfolder's build folder);
 #   mingw-w64       NAME.exe (the real Win32, DirectDraw and DirectSound) with Images/ and
 #                   Sounds/ beside it, and unless NO_LAUNCHER "TITLE.exe", which starts
 #                   NAME.exe with Windows' 16-bit colour setting (target NAME-launcher);
@@ -62,6 +65,9 @@ function(tolvo_add_game name)
     endif()
     # The entry first: it is what asks for the game's hooks and the engine's WinMain.
     target_link_libraries(${name} PRIVATE Tolvo::main ${G_LIBS} Tolvo::tolvo)
+    # The same frames on every host and toolchain: no fused multiply-adds changing a
+    # float's result.
+    target_compile_options(${name} PRIVATE -ffp-contract=off)
 
     if(EMSCRIPTEN)
         if(NOT G_SITE)
@@ -83,15 +89,27 @@ function(tolvo_add_game name)
     endif()
 
     # Images/ and Sounds/ beside the program, copied again when a file in them changes;
-    # a folder that already is there (made there by the build) is left alone.
+    # a folder that already is there (made there by the build) is left alone. A game that
+    # brings folders of its own, declared in a subfolder of a project whose programs all
+    # go to one folder (as in Tolvo's tree), goes to a folder of its own instead, so that
+    # its pictures never mix with another program's.
     get_target_property(program_folder ${name} RUNTIME_OUTPUT_DIRECTORY)
     if(NOT program_folder)
         set(program_folder ${CMAKE_CURRENT_BINARY_DIR})
     endif()
+    set(copies)
     foreach(folder leaf IN ZIP_LISTS folders leaves)
-        if(folder STREQUAL "${program_folder}/${leaf}")
-            continue()
+        if(NOT folder STREQUAL "${program_folder}/${leaf}")
+            list(APPEND copies ${folder} ${leaf})
         endif()
+    endforeach()
+    if(copies AND program_folder STREQUAL CMAKE_BINARY_DIR
+       AND NOT CMAKE_CURRENT_BINARY_DIR STREQUAL CMAKE_BINARY_DIR)
+        set(program_folder ${CMAKE_CURRENT_BINARY_DIR})
+        set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${program_folder})
+    endif()
+    while(copies)
+        list(POP_FRONT copies folder leaf)
         set(copy_target ${name}-copy-${leaf})
         file(GLOB_RECURSE files CONFIGURE_DEPENDS ${folder}/*)
         set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${copy_target}.stamp)
@@ -104,7 +122,7 @@ function(tolvo_add_game name)
             VERBATIM)
         add_custom_target(${copy_target} DEPENDS ${stamp})
         add_dependencies(${name} ${copy_target})
-    endforeach()
+    endwhile()
 
     if(WIN32 AND NOT G_NO_LAUNCHER)
         string(REPLACE "\\" "\\\\" title "${G_TITLE}")
@@ -112,7 +130,8 @@ function(tolvo_add_game name)
         add_executable(${name}-launcher WIN32 ${TOLVO_LAUNCHER_SOURCE})
         target_compile_definitions(${name}-launcher PRIVATE
             "TOLVO_LAUNCHER_GAME=L\"${name}.exe\"" "TOLVO_LAUNCHER_TITLE=L\"${title}\"")
-        set_target_properties(${name}-launcher PROPERTIES OUTPUT_NAME "${G_TITLE}")
+        set_target_properties(${name}-launcher PROPERTIES OUTPUT_NAME "${G_TITLE}"
+                              RUNTIME_OUTPUT_DIRECTORY ${program_folder})
         add_dependencies(${name} ${name}-launcher)
     endif()
 endfunction()

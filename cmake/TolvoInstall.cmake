@@ -19,7 +19,7 @@ set(public_headers
     engine/display/frame_pacer.h engine/display/windows_dx.h engine/file/debug_log.h
     engine/file/file.h engine/file/init_order.h engine/file/trace_file.h
     engine/image/image.h engine/image/pixel_format.h engine/image/tiff.h
-    engine/platform/platform.h engine/platform/requested_files.h
+    engine/platform/platform.h
     engine/sound/sound.h engine/sound/sound_system.h engine/sound/wave.h)
 if(NOT WIN32)
     list(APPEND public_headers engine/platform/subset/sdk/ddraw.h
@@ -95,6 +95,8 @@ if(NOT EMSCRIPTEN)
 endif()
 
 # The package files: found by find_package(Tolvo) from anywhere the prefix is moved to.
+set(TOLVO_NEEDS_SDL OFF)
+set(TOLVO_NEEDS_PNG OFF)
 if(TARGET tolvo_host_sdl)
     set(TOLVO_NEEDS_SDL ON)
 endif()

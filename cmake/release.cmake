@@ -81,6 +81,9 @@ endif()
 # the game where a Linux desktop looks. Only the game: the engine's tools stay in the
 # build folder.
 include(GNUInstallDirs)
+# The game installs as its own component, game (`--component game`); a plain install is
+# the game alone, the engine's component (TolvoInstall.cmake) being left out of it.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME game)
 set(data_dir ${CMAKE_INSTALL_DATADIR}/${TOLVO_GAME_NAME})
 
 install(PROGRAMS $<TARGET_FILE:muffins> DESTINATION ${CMAKE_INSTALL_BINDIR}

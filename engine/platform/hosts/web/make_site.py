@@ -42,24 +42,38 @@ def page(name=PROGRAM_NAME, title=TITLE):
     """index.html with its style and script written in, for the program NAME titled TITLE."""
     with open(os.path.join(PAGE_FOLDER, "index.html"), encoding="utf-8") as stream:
         html = stream.read()
-    for marker, name in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
-        with open(os.path.join(PAGE_FOLDER, name), encoding="utf-8") as stream:
-            text = stream.read()
-        if marker not in html:
-            raise SystemExit("make_site: index.html has no place for %s" % name)
-        html = html.replace(marker, text.rstrip("\n"), 1)
-    if name != PROGRAM_NAME:
-        for suffix in (".js", ".wasm"):
-            html = html.replace(PROGRAM_NAME + suffix, name + suffix)
     if title != TITLE:
         html = re.sub(r'<meta name="description" content="[^"]*">',
                       '<meta name="description" content="%s">' % html_text(title), html)
+        # Muffin Meltdown's keys give way to those every game on the engine has.
+        html = re.sub(r'<span id="keys">.*?</span>',
+                      '<span id="keys"><kbd>Esc</kbd> quit · <kbd>F11</kbd> full screen</span>',
+                      html, flags=re.S)
         html = html.replace(TITLE, html_text(title))
+    for marker, part in (("/* page.css */", "page.css"), ("// page.js", "page.js")):
+        with open(os.path.join(PAGE_FOLDER, part), encoding="utf-8") as stream:
+            text = stream.read()
+        if marker not in html:
+            raise SystemExit("make_site: index.html has no place for %s" % part)
+        if title != TITLE:
+            text = text.replace(TITLE, script_text(title))
+        if name != PROGRAM_NAME:
+            for suffix in (".js", ".wasm", ".script"):
+                text = text.replace(PROGRAM_NAME + suffix, name + suffix)
+            text = text.replace("muffin-meltdown.script", name + ".script")
+        html = html.replace(marker, text.rstrip("\n"), 1)
     return html.encode("utf-8")
 
 
 def html_text(text):
     return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
+
+
+def script_text(text):
+    """TEXT inside the script's quoted and template strings (and its comments)."""
+    for special in ("\\", "'", "`", "$"):
+        text = text.replace(special, "\\" + special)
+    return text.replace("</", "<\\/")
 
 
 def pack(folders, leave_out=()):

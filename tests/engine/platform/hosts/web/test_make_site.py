@@ -82,6 +82,21 @@ class Site(unittest.TestCase):
         self.assertIn("image-rendering: pixelated", page)
         self.assertIn("game-files.tar.gz", page)
 
+    def test_another_game_names_its_program_title_and_folders(self):
+        with tempfile.TemporaryDirectory() as build:
+            files(build, {"walk.js": b"js", "walk.wasm": b"\0asm", "pics/t.tif": b"T"})
+            make_site.make_site(build, [("Images", os.path.join(build, "pics"))], None,
+                                "walk", "Walk & <Run>")
+            with open(os.path.join(build, "index.html"), encoding="utf-8") as stream:
+                page = stream.read()
+            self.assertIn("<title>Walk &amp; &lt;Run&gt;</title>", page)
+            self.assertIn("'walk.js'", page)
+            self.assertIn("'Walk & <Run>'", page)  # the dialog's title, in the script
+            for gone in ("Muffin", "muffins.js", "muffins.wasm", "kitchen"):
+                self.assertNotIn(gone, page)
+            with open(os.path.join(build, "game-files.tar.gz"), "rb") as stream:
+                self.assertEqual([m[0] for m in members(stream.read())], ["Images/t.tif"])
+
     def test_the_site_and_its_zip_are_reproducible(self):
         with tempfile.TemporaryDirectory() as build:
             files(build, {"muffins.js": b"js", "muffins.wasm": b"\0asm", "Images/t.tif": b"T"})
