@@ -47,8 +47,8 @@ MAKEFLAGS += --no-print-directory
 .NOTPARALLEL:
 
 .PHONY: all build test play demo windows windows-zip web play-web web-zip e2e e2e-release \
-	bench fuzz soak release release-test install engine-install starter-test docs format \
-	clean clean-release
+	bench fuzz soak release release-test install engine-install starter-test format clean \
+	clean-release docs examples examples-web
 
 all: build
 
@@ -223,6 +223,28 @@ starter-test:
 	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),tolvo-package)
 	$(call cmake_build,$(WEB),$(WEB_CONFIG),tolvo-package)
 	@tests/starter/check.sh $(BUILD) $(WINDOWS) $(WEB) $(BUILD)/starter-test
+
+# examples: the six games of examples/ for each toolchain: Linux in build/examples/,
+# Windows (mingw-w64, each with its launcher) in build-windows/examples/, the web
+# (Emscripten, a site each) in build-web/examples/. make test plays the Linux ones.
+examples: export NODE_PATH = /usr/share/nodejs
+examples:
+	@$(DEPS) build art windows web
+	$(call cmake_build,$(BUILD),$(NATIVE_CONFIG),examples)
+	$(call cmake_build,$(WINDOWS),$(WINDOWS_CONFIG),examples)
+	$(call cmake_build,$(WEB),$(WEB_CONFIG),examples)
+
+# examples-web: the examples' web builds, then examples/make_gallery.py: one page,
+# build-web/examples/index.html, with a screenshot of each that opens it in the page;
+# then python3 -m tests.e2e.examples opens each one from it in headless Chromium
+# (pictures of the gallery in build/examples-web/).
+examples-web: export NODE_PATH = /usr/share/nodejs
+examples-web:
+	@$(DEPS) web art test
+	$(call cmake_build,$(WEB),$(WEB_CONFIG),examples)
+	@$(PYTHON) examples/make_gallery.py --sites $(WEB)/examples
+	@timeout -k 20 600 $(PYTHON) -m tests.e2e.examples --sites $(WEB)/examples \
+		--out $(BUILD)/examples-web
 
 # docs: the engine's API reference in build/docs/html/, made by Doxygen from the public
 # headers' comments (docs/engine/Doxyfile); a warning (a public function without its

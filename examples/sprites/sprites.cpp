@@ -3,8 +3,8 @@
 // Four pictures of a walker are loaded from TIF files with IMG_MODE_COLORKEY: their
 // alpha sample becomes the colour key (pixel value 0), so DrawKeyed copies every pixel
 // but the transparent ones. A walk cycle is a frame counter divided down: each picture
-// stays for a few frames. The arrow keys walk the blue walker; a small crowd walks
-// by itself, each one a step of the cycle apart. Escape quits.
+// stays for a few frames. The arrow keys walk the one at the bottom; a small crowd
+// walks by itself, each one a step of the cycle apart. Escape quits.
 #include <tolvo/tolvo.h>
 
 #include <cstdio>
