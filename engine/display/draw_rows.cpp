@@ -22,18 +22,20 @@ void KeyedRunsWith(uint16_t* destination, int32_t stride, const KeyedRuns& runs,
                    int32_t rows, int32_t column, int32_t count) {
     const int32_t last = column + count;
     const bool whole = column == 0 && count == runs.Width();
-    for (int32_t row = firstRow; row < firstRow + rows; ++row, destination += stride) {
-        const uint16_t* pixels = runs.RowPixels(row);
-        const KeyedRun* end = runs.RowEnd(row);
-        for (const KeyedRun* run = runs.RowBegin(row); run != end; pixels += run->length, ++run) {
+    const uint16_t* data = runs.Row(firstRow);
+    for (int32_t row = 0; row < rows; ++row, destination += stride) {
+        for (int32_t k = *data++; k > 0; --k) {
+            const int32_t start = data[0], length = data[1];
+            const uint16_t* pixels = data + 2;
+            data = pixels + length;
             if (whole) {
-                copy(destination + run->start, pixels, run->length);
+                copy(destination + start, pixels, length);
                 continue;
             }
-            const int32_t from = std::max<int32_t>(run->start, column);
-            const int32_t to = std::min<int32_t>(run->start + run->length, last);
+            const int32_t from = std::max(start, column);
+            const int32_t to = std::min(start + length, last);
             if (from < to)
-                copy(destination + (from - column), pixels + (from - run->start), to - from);
+                copy(destination + (from - column), pixels + (from - start), to - from);
         }
     }
 }
@@ -125,7 +127,8 @@ void CopyEnds(uint16_t* destination, const uint16_t* source, int32_t count) {
     std::memcpy(destination + count - step, &tail, sizeof(Word));
 }
 
-void CopySse2(uint16_t* destination, const uint16_t* source, int32_t count) {
+inline __attribute__((always_inline)) void CopySse2(uint16_t* destination, const uint16_t* source,
+                                                    int32_t count) {
     if (count >= 16) {
         for (int32_t i = 0; i + 16 < count; i += 16) {
             __m128i low = Load(source + i), high = Load(source + i + 8);
