@@ -61,11 +61,12 @@ bool KeyedRuns::Make(const uint16_t* pixels, int32_t width, int32_t height, uint
         runCount = 0;
         return false; // the answer (no runs) stands until the pixels change
     }
-    rowStarts.resize(size_t(height));
-    stream.resize(words);
-    uint16_t* out = stream.data();
+    rowStarts.reset(new uint32_t[size_t(height)]);
+    stream.reset(new uint16_t[words]);
+    streamWords = words;
+    uint16_t* out = stream.get();
     for (int32_t y = 0; y < height; ++y) {
-        rowStarts[y] = uint32_t(out - stream.data());
+        rowStarts[y] = uint32_t(out - stream.get());
         uint16_t* count = out++;
         *count = 0;
         const uint16_t* row = pixels + size_t(y) * size_t(width);
@@ -84,10 +85,11 @@ void KeyedRuns::Clear() {
     made = false;
     kept = false;
     runCount = 0;
-    std::vector<uint32_t>().swap(rowStarts);
-    std::vector<uint16_t>().swap(stream);
+    streamWords = 0;
+    rowStarts.reset();
+    stream.reset();
 }
 
 size_t KeyedRuns::Bytes() const {
-    return rowStarts.capacity() * sizeof(uint32_t) + stream.capacity() * sizeof(uint16_t);
+    return kept ? size_t(madeHeight) * sizeof(uint32_t) + streamWords * sizeof(uint16_t) : 0;
 }

@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 class KeyedRuns {
   public:
@@ -32,7 +32,7 @@ class KeyedRuns {
 
     // Where a row starts in the stream. The rows follow each other, each as its number
     // of runs, then per run its first column, its length and its pixels, all words.
-    const uint16_t* Row(int32_t row) const { return stream.data() + rowStarts[row]; }
+    const uint16_t* Row(int32_t row) const { return stream.get() + rowStarts[row]; }
     int32_t Width() const { return madeWidth; }
     size_t RunCount() const { return runCount; }
     // Bytes held for the stream and the row index.
@@ -46,8 +46,10 @@ class KeyedRuns {
     int32_t madeHeight = 0;
     uint16_t madeKey = 0;
     size_t runCount = 0;
-    std::vector<uint32_t> rowStarts; // one a row, into stream
-    std::vector<uint16_t> stream;
+    size_t streamWords = 0;
+    // Left uninitialised when allocated: every word is written before it is read.
+    std::unique_ptr<uint32_t[]> rowStarts; // one a row, into stream
+    std::unique_ptr<uint16_t[]> stream;
 };
 
 #endif
