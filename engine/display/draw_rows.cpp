@@ -4,7 +4,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -200,6 +200,44 @@ void AdditiveSse2(uint16_t* destination, const uint16_t* source, const uint8_t* 
     AdditivePortable(destination + i, source + i, alpha + i, count - i, masks);
 }
 
+// Where the processor has AVX2, as most x86 processors since 2013 do, runs are copied
+// 32 bytes a move, half the moves of SSE2; the same pixels. Chosen on the first draw.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TOLVO_DRAW_AVX2 1
+
+__attribute__((target("avx2"))) inline void CopyAvx2(uint16_t* destination, const uint16_t* source,
+                                                     int32_t count) {
+    if (count >= 32) {
+        for (int32_t i = 0; i + 32 < count; i += 32) {
+            __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
+            __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i + 16));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination + i), low);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination + i + 16), high);
+        }
+        CopyEnds<__m256i>(destination + count - 32, source + count - 32, 32);
+    } else if (count >= 16) {
+        CopyEnds<__m256i>(destination, source, count);
+    } else {
+        CopySse2(destination, source, count);
+    }
+}
+
+// Flattened, so that the copies are compiled into it for AVX2.
+__attribute__((target("avx2"), flatten)) void KeyedRunsAvx2(uint16_t* destination, int32_t stride,
+                                                            const KeyedRuns& runs, int32_t firstRow,
+                                                            int32_t rows, int32_t column,
+                                                            int32_t count) {
+    KeyedRunsWith<CopyAvx2>(destination, stride, runs, firstRow, rows, column, count);
+}
+
+void KeyedRunsFast(uint16_t* destination, int32_t stride, const KeyedRuns& runs, int32_t firstRow,
+                   int32_t rows, int32_t column, int32_t count) {
+    static const auto draw =
+        __builtin_cpu_supports("avx2") ? KeyedRunsAvx2 : KeyedRunsWith<CopySse2>;
+    draw(destination, stride, runs, firstRow, rows, column, count);
+}
+#endif
+
 #endif
 
 } // namespace
@@ -208,6 +246,12 @@ const DrawRows DRAW_ROWS_PORTABLE = {KeyedPortable, KeyedRunsWith<CopyPortable>,
                                      AdditivePortable};
 
 #if defined(__SSE2__)
+const DrawRows DRAW_ROWS_SSE2 = {KeyedSse2, KeyedRunsWith<CopySse2>, AlphaSse2, AdditiveSse2};
+#endif
+
+#if defined(TOLVO_DRAW_AVX2)
+const DrawRows DRAW_ROWS_FAST = {KeyedSse2, KeyedRunsFast, AlphaSse2, AdditiveSse2};
+#elif defined(__SSE2__)
 const DrawRows DRAW_ROWS_FAST = {KeyedSse2, KeyedRunsWith<CopySse2>, AlphaSse2, AdditiveSse2};
 #else
 const DrawRows DRAW_ROWS_FAST = {KeyedPortable, KeyedRunsWith<CopyPortable>, AlphaPortable,
