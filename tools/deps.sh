@@ -11,7 +11,8 @@ pkgs_art="python3 python3-pil python3-numpy fonts-dejavu-core fonts-comic-neue"
 pkgs_play="imagemagick"
 pkgs_windows="mingw-w64 g++-mingw-w64-x86-64"
 pkgs_e2e="wine wine64 xvfb xdotool x11-apps x11-utils python3-numpy"
-pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev"
+# The peers, and the profilers docs/performance.md uses (perf, callgrind).
+pkgs_bench="libbenchmark-dev libsdl2-dev libpixman-1-dev libtiff-dev linux-perf valgrind"
 pkgs_fuzz="clang libclang-rt-14-dev"
 # The browser build (Emscripten brings binaryen and its own clang) and its tests in Chromium.
 pkgs_web="cmake make emscripten binaryen chromium nodejs python3"

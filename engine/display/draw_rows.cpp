@@ -4,7 +4,7 @@
 #include <cstring>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -22,18 +22,20 @@ void KeyedRunsWith(uint16_t* destination, int32_t stride, const KeyedRuns& runs,
                    int32_t rows, int32_t column, int32_t count) {
     const int32_t last = column + count;
     const bool whole = column == 0 && count == runs.Width();
-    for (int32_t row = firstRow; row < firstRow + rows; ++row, destination += stride) {
-        const uint16_t* pixels = runs.RowPixels(row);
-        const KeyedRun* end = runs.RowEnd(row);
-        for (const KeyedRun* run = runs.RowBegin(row); run != end; pixels += run->length, ++run) {
+    const uint16_t* data = runs.Row(firstRow);
+    for (int32_t row = 0; row < rows; ++row, destination += stride) {
+        for (int32_t k = *data++; k > 0; --k) {
+            const int32_t start = data[0], length = data[1];
+            const uint16_t* pixels = data + 2;
+            data = pixels + length;
             if (whole) {
-                copy(destination + run->start, pixels, run->length);
+                copy(destination + start, pixels, length);
                 continue;
             }
-            const int32_t from = std::max<int32_t>(run->start, column);
-            const int32_t to = std::min<int32_t>(run->start + run->length, last);
+            const int32_t from = std::max(start, column);
+            const int32_t to = std::min(start + length, last);
             if (from < to)
-                copy(destination + (from - column), pixels + (from - run->start), to - from);
+                copy(destination + (from - column), pixels + (from - start), to - from);
         }
     }
 }
@@ -125,7 +127,8 @@ void CopyEnds(uint16_t* destination, const uint16_t* source, int32_t count) {
     std::memcpy(destination + count - step, &tail, sizeof(Word));
 }
 
-void CopySse2(uint16_t* destination, const uint16_t* source, int32_t count) {
+inline __attribute__((always_inline)) void CopySse2(uint16_t* destination, const uint16_t* source,
+                                                    int32_t count) {
     if (count >= 16) {
         for (int32_t i = 0; i + 16 < count; i += 16) {
             __m128i low = Load(source + i), high = Load(source + i + 8);
@@ -197,6 +200,44 @@ void AdditiveSse2(uint16_t* destination, const uint16_t* source, const uint8_t* 
     AdditivePortable(destination + i, source + i, alpha + i, count - i, masks);
 }
 
+// Where the processor has AVX2, as most x86 processors since 2013 do, runs are copied
+// 32 bytes a move, half the moves of SSE2; the same pixels. Chosen on the first draw.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TOLVO_DRAW_AVX2 1
+
+__attribute__((target("avx2"))) inline void CopyAvx2(uint16_t* destination, const uint16_t* source,
+                                                     int32_t count) {
+    if (count >= 32) {
+        for (int32_t i = 0; i + 32 < count; i += 32) {
+            __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
+            __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i + 16));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination + i), low);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(destination + i + 16), high);
+        }
+        CopyEnds<__m256i>(destination + count - 32, source + count - 32, 32);
+    } else if (count >= 16) {
+        CopyEnds<__m256i>(destination, source, count);
+    } else {
+        CopySse2(destination, source, count);
+    }
+}
+
+// Flattened, so that the copies are compiled into it for AVX2.
+__attribute__((target("avx2"), flatten)) void KeyedRunsAvx2(uint16_t* destination, int32_t stride,
+                                                            const KeyedRuns& runs, int32_t firstRow,
+                                                            int32_t rows, int32_t column,
+                                                            int32_t count) {
+    KeyedRunsWith<CopyAvx2>(destination, stride, runs, firstRow, rows, column, count);
+}
+
+void KeyedRunsFast(uint16_t* destination, int32_t stride, const KeyedRuns& runs, int32_t firstRow,
+                   int32_t rows, int32_t column, int32_t count) {
+    static const auto draw =
+        __builtin_cpu_supports("avx2") ? KeyedRunsAvx2 : KeyedRunsWith<CopySse2>;
+    draw(destination, stride, runs, firstRow, rows, column, count);
+}
+#endif
+
 #endif
 
 } // namespace
@@ -205,6 +246,12 @@ const DrawRows DRAW_ROWS_PORTABLE = {KeyedPortable, KeyedRunsWith<CopyPortable>,
                                      AdditivePortable};
 
 #if defined(__SSE2__)
+const DrawRows DRAW_ROWS_SSE2 = {KeyedSse2, KeyedRunsWith<CopySse2>, AlphaSse2, AdditiveSse2};
+#endif
+
+#if defined(TOLVO_DRAW_AVX2)
+const DrawRows DRAW_ROWS_FAST = {KeyedSse2, KeyedRunsFast, AlphaSse2, AdditiveSse2};
+#elif defined(__SSE2__)
 const DrawRows DRAW_ROWS_FAST = {KeyedSse2, KeyedRunsWith<CopySse2>, AlphaSse2, AdditiveSse2};
 #else
 const DrawRows DRAW_ROWS_FAST = {KeyedPortable, KeyedRunsWith<CopyPortable>, AlphaPortable,

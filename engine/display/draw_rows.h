@@ -32,5 +32,9 @@ struct DrawRows {
 extern const DrawRows DRAW_ROWS_PORTABLE;
 // The rows the engine draws with: vector forms where available, else the portable ones.
 extern const DrawRows DRAW_ROWS_FAST;
+#if defined(__SSE2__)
+// The SSE2 forms alone (FAST may choose wider ones), for the tests to compare.
+extern const DrawRows DRAW_ROWS_SSE2;
+#endif
 
 #endif

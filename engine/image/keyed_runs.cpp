@@ -29,6 +29,15 @@ int32_t Find(const uint16_t* row, int32_t from, int32_t width, uint16_t key, boo
     return width;
 }
 
+// Calls f(first, end) for each run of pixels other than the key in a row.
+template <typename F> void EachRun(const uint16_t* row, int32_t width, uint16_t key, F f) {
+    for (int32_t x = Find(row, 0, width, key, false); x < width;) {
+        int32_t end = Find(row, x, width, key, true);
+        f(x, end);
+        x = Find(row, end, width, key, false);
+    }
+}
+
 } // namespace
 
 bool KeyedRuns::Make(const uint16_t* pixels, int32_t width, int32_t height, uint16_t key) {
@@ -38,39 +47,35 @@ bool KeyedRuns::Make(const uint16_t* pixels, int32_t width, int32_t height, uint
     madeWidth = width;
     madeHeight = height;
     madeKey = key;
-    if (pixels == nullptr || width <= 0 || height <= 0 || width > MAX_WIDTH ||
-        size_t(width) * size_t(height) > UINT32_MAX)
+    if (pixels == nullptr || width <= 0 || height <= 0 || width > MAX_WIDTH)
         return false;
+    // First the size of the stream, then the stream.
     const size_t limit = size_t(width) * size_t(height) / PIXELS_PER_RUN;
-    rowStarts.reserve(size_t(height) + 1);
-    rowStarts.push_back(0);
-    size_t opaqueCount = 0;
-    for (int32_t y = 0; y < height; ++y) {
-        const uint16_t* row = pixels + size_t(y) * size_t(width);
-        int32_t x = Find(row, 0, width, key, false);
-        while (x < width) {
-            int32_t end = Find(row, x, width, key, true);
-            if (runs.size() == limit) {
-                Clear();
-                made = true; // the answer (no runs) stands until the pixels change
-                return false;
-            }
-            runs.push_back({uint16_t(x), uint16_t(end - x)});
-            opaqueCount += size_t(end - x);
-            x = Find(row, end, width, key, false);
-        }
-        rowStarts.push_back(uint32_t(runs.size()));
+    size_t words = size_t(height);
+    for (int32_t y = 0; y < height && runCount <= limit; ++y)
+        EachRun(pixels + size_t(y) * size_t(width), width, key, [&](int32_t x, int32_t end) {
+            ++runCount;
+            words += 2 + size_t(end - x);
+        });
+    if (runCount > limit || words > UINT32_MAX) {
+        runCount = 0;
+        return false; // the answer (no runs) stands until the pixels change
     }
-    runs.shrink_to_fit();
-    // The pixels of the runs, now that their number is known.
-    rowPixels.resize(size_t(height));
-    opaque.resize(opaqueCount);
-    uint16_t* out = opaque.data();
+    rowStarts.reset(new uint32_t[size_t(height)]);
+    stream.reset(new uint16_t[words]);
+    streamWords = words;
+    uint16_t* out = stream.get();
     for (int32_t y = 0; y < height; ++y) {
-        rowPixels[y] = uint32_t(out - opaque.data());
+        rowStarts[y] = uint32_t(out - stream.get());
+        uint16_t* count = out++;
+        *count = 0;
         const uint16_t* row = pixels + size_t(y) * size_t(width);
-        for (const KeyedRun* run = RowBegin(y); run != RowEnd(y); ++run)
-            out = std::copy(row + run->start, row + run->start + run->length, out);
+        EachRun(row, width, key, [&](int32_t x, int32_t end) {
+            ++*count;
+            *out++ = uint16_t(x);
+            *out++ = uint16_t(end - x);
+            out = std::copy(row + x, row + end, out);
+        });
     }
     kept = true;
     return true;
@@ -79,13 +84,12 @@ bool KeyedRuns::Make(const uint16_t* pixels, int32_t width, int32_t height, uint
 void KeyedRuns::Clear() {
     made = false;
     kept = false;
-    std::vector<uint32_t>().swap(rowStarts);
-    std::vector<uint32_t>().swap(rowPixels);
-    std::vector<KeyedRun>().swap(runs);
-    std::vector<uint16_t>().swap(opaque);
+    runCount = 0;
+    streamWords = 0;
+    rowStarts.reset();
+    stream.reset();
 }
 
 size_t KeyedRuns::Bytes() const {
-    return (rowStarts.capacity() + rowPixels.capacity()) * sizeof(uint32_t) +
-           runs.capacity() * sizeof(KeyedRun) + opaque.capacity() * sizeof(uint16_t);
+    return kept ? size_t(madeHeight) * sizeof(uint32_t) + streamWords * sizeof(uint16_t) : 0;
 }

@@ -1,19 +1,13 @@
-// The runs of a keyed picture's opaque pixels, row by row, with a copy of those pixels
-// packed run after run. A keyed draw copies the runs instead of testing every pixel
-// against the key: a sprite's transparent border is never read, and what is read lies
-// together. Made from the 16-bit pixel plane for one key value.
+// The runs of a keyed picture's opaque pixels, row by row, each with a copy of its
+// pixels. A keyed draw copies the runs instead of testing every pixel against the key:
+// a sprite's transparent border is never read, and what is read lies in one stream.
+// Made from the 16-bit pixel plane for one key value.
 #ifndef TOLVO_ENGINE_IMAGE_KEYED_RUNS_H
 #define TOLVO_ENGINE_IMAGE_KEYED_RUNS_H
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
-// Pixels start to start + length - 1 of a row differ from the key.
-struct KeyedRun {
-    uint16_t start;
-    uint16_t length;
-};
+#include <memory>
 
 class KeyedRuns {
   public:
@@ -21,8 +15,7 @@ class KeyedRuns {
     static constexpr int32_t MAX_WIDTH = 65535;
     // At most one run for this many pixels. Where runs are shorter still, testing eight
     // pixels at a time is as fast and the runs would only cost memory, so they are not
-    // kept: the runs take at most a quarter of the pixel plane's bytes, their pixels at
-    // most the plane's.
+    // kept: a picture's runs take at most its plane's bytes plus half of them.
     static constexpr int32_t PIXELS_PER_RUN = 8;
 
     // Scans the plane. False, with nothing kept, where the picture is too wide or its
@@ -37,13 +30,12 @@ class KeyedRuns {
     // Forgets the runs and gives their memory back: the next use makes them again.
     void Clear();
 
-    // The runs of one row, in order, between first and end, and their pixels.
-    const KeyedRun* RowBegin(int32_t row) const { return runs.data() + rowStarts[row]; }
-    const KeyedRun* RowEnd(int32_t row) const { return runs.data() + rowStarts[row + 1]; }
-    const uint16_t* RowPixels(int32_t row) const { return opaque.data() + rowPixels[row]; }
+    // Where a row starts in the stream. The rows follow each other, each as its number
+    // of runs, then per run its first column, its length and its pixels, all words.
+    const uint16_t* Row(int32_t row) const { return stream.get() + rowStarts[row]; }
     int32_t Width() const { return madeWidth; }
-    size_t RunCount() const { return runs.size(); }
-    // Bytes held for the runs, their pixels and the row index.
+    size_t RunCount() const { return runCount; }
+    // Bytes held for the stream and the row index.
     size_t Bytes() const;
 
   private:
@@ -53,10 +45,11 @@ class KeyedRuns {
     int32_t madeWidth = 0;
     int32_t madeHeight = 0;
     uint16_t madeKey = 0;
-    std::vector<uint32_t> rowStarts; // height + 1 entries into runs
-    std::vector<uint32_t> rowPixels; // height entries into opaque
-    std::vector<KeyedRun> runs;
-    std::vector<uint16_t> opaque;
+    size_t runCount = 0;
+    size_t streamWords = 0;
+    // Left uninitialised when allocated: every word is written before it is read.
+    std::unique_ptr<uint32_t[]> rowStarts; // one a row, into stream
+    std::unique_ptr<uint16_t[]> stream;
 };
 
 #endif

@@ -80,24 +80,40 @@ bool GameCases(const BenchOptions& options, std::vector<Goal>& goals) {
     double frame = Median(perFrame);
     // The frame's floor: memcpy of the rectangles every play frame moves - the view
     // drawn from the background, and presentation's copies of it (back buffer to
-    // primary, primary to the desktop). Sprites, a few percent of that, are left out,
-    // which only makes the floor lower.
-    static std::vector<uint16_t> a(900 * 500), b(900 * 500);
+    // primary, primary to the desktop) - between buffers like the game's: a 900 x 500
+    // picture and back buffer, a primary and a desktop of 1024 x 768, together larger
+    // than the processor's second-level cache, as in the game. Row by row, the cheapest
+    // order (the game makes each copy whole, one after the other). The same copies
+    // between two buffers that stay in that cache, half the time, are given for
+    // comparison. Sprites, a few percent, are left out: that only lowers the floor.
+    static std::vector<uint16_t> page(900 * 500), back(900 * 500), primary(1024 * 768),
+        desktop(1024 * 768), a(900 * 500), b(900 * 500);
     auto floorCopy = [] {
+        const size_t at = 134 * 1024 + 62; // the view's place on the desktop
+        for (int row = 0; row < 500; ++row) {
+            std::memcpy(back.data() + row * 900, page.data() + row * 900, 1800);
+            std::memcpy(primary.data() + at + row * 1024, back.data() + row * 900, 1800);
+            std::memcpy(desktop.data() + at + row * 1024, primary.data() + at + row * 1024, 1800);
+        }
+    };
+    auto cachedCopy = [] {
         for (int k = 0; k < 3; ++k)
             for (int row = 0; row < 500; ++row)
                 std::memcpy((k % 2 ? a : b).data() + row * 900, (k % 2 ? b : a).data() + row * 900,
                             1800);
     };
-    double floor = Interleaved({floorCopy}, options.rounds)[0] / 1e9;
+    std::vector<double> floors = Interleaved({floorCopy, cachedCopy}, options.rounds);
+    double floor = floors[0] / 1e9, cached = floors[1] / 1e9;
     goals.push_back(MakeGoal("Game play frame >= 5000 frames/s", "muffins play frame", frame * 1e6,
                              "budget of 1/5000 s", 200.0, "us", 1.0, true,
                              std::to_string(int(1 / frame)) + " frames/s; start-up " +
                                  std::to_string(Median(starts) * 1e3).substr(0, 5) +
                                  " ms of processor time"));
-    goals.push_back(MakeGoal("Game play frame <= 2x memcpy floor", "muffins play frame",
-                             frame * 1e6, "memcpy of view x3 (draw, blit, present)", floor * 1e6,
-                             "us", 2.0, true));
+    goals.push_back(MakeGoal(
+        "Game play frame <= 1.2x memcpy floor", "muffins play frame", frame * 1e6,
+        "memcpy of view x3 (draw, blit, present)", floor * 1e6, "us", 1.2, true,
+        "the same copies within two cached buffers: " + std::to_string(cached * 1e6).substr(0, 5) +
+            " us, " + std::to_string(frame / cached).substr(0, 4) + "x"));
     goals.push_back(MakeGoal("Peak resident memory <= 32 MB", "muffins, headless", peak, "limit",
                              32.0, "MB", 1.0, true));
     return true;

@@ -66,6 +66,36 @@ TEST(DrawRowsFast, EveryRowLoopMatchesThePortableOneForWidthsOneToSeventeen) {
     }
 }
 
+TEST(DrawRowsFast, EveryFormOfKeyedRunsMatchesThePixelTestForEveryRunLengthAndCut) {
+    std::vector<std::pair<const char*, const DrawRows*>> forms = {{"portable", &DRAW_ROWS_PORTABLE},
+                                                                  {"fast", &DRAW_ROWS_FAST}};
+#if defined(__SSE2__)
+    forms.push_back({"sse2", &DRAW_ROWS_SSE2});
+#endif
+    uint32_t state = 3;
+    for (int length = 1; length <= 70; ++length) {
+        // A run of `length` from column 2, a key, then a run to the end of the row.
+        std::vector<uint16_t> row(length + 20);
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = i < 2 || int(i) == length + 2 ? 0 : uint16_t(Next(state) | 1);
+        // Eight such rows, so that the runs are worth keeping; the fourth is drawn.
+        const int width = int(row.size());
+        std::vector<uint16_t> picture;
+        for (int k = 0; k < 8; ++k)
+            picture.insert(picture.end(), row.begin(), row.end());
+        KeyedRuns runs;
+        ASSERT_TRUE(runs.Make(picture.data(), width, 8, 0));
+        for (auto cut : {std::make_pair(0, width), {3, width - 3}, {1, length}, {length, 5}})
+            for (const auto& form : forms) {
+                std::vector<uint16_t> drawn(width, 0x5555), expected(width, 0x5555);
+                form.second->keyedRuns(drawn.data(), width, runs, 3, 1, cut.first, cut.second);
+                DRAW_ROWS_PORTABLE.keyed(expected.data(), row.data() + cut.first, cut.second);
+                ASSERT_EQ(drawn, expected) << form.first << " length " << length << " cut "
+                                           << cut.first << "+" << cut.second;
+            }
+    }
+}
+
 TEST(DrawRowsFast, BlendFieldsSaturateAndScaleAsWritten) {
     const DrawMasks m565 = LAYOUTS[0].masks;
     // Red 20 + 20 saturates at 31; the sum of two red fields passes 16 bits.
