@@ -16,8 +16,7 @@
                 bar and the debug log, the same exit status
   web-measure   transfer size and the whole site's (at most 4 MB); first frame and frame
                 cost as figures
-  web-offline, web-context   (web_offline.py) the site kept for a visit without a network;
-                a lost WebGL context
+  web-offline, web-context   web_offline.py's
 
 The native build gives the expected picture, trace, box and messages. Pictures go to the
 output folder, the times measured to JSON files there for the figures' report.
@@ -180,6 +179,11 @@ def picture_565(url):
     check(url and url.startswith("data:image/png;base64,"), "the canvas gave no picture")
     rgb = np.asarray(Image.open(io.BytesIO(base64.b64decode(url.split(",", 1)[1]))).convert("RGB"))
     return screen.rgb_to_565(rgb)
+
+
+def site_files(folder):
+    with open(os.path.join(folder, "site.txt"), encoding="utf-8") as stream:
+        return stream.read().split()
 
 
 def page_stats(page):
@@ -747,11 +751,8 @@ def scenario_measure(ctx):
                      for settings in ({"TOLVO_SCRIPT": DEMO}, {"TOLVO_FRAMES": "1"}))
         native_costs.append(1000 * (full - one) / (frames - 1))
     transfer, first = max(transfers), min(firsts)
-    # All that an install keeps (site.txt: the page's own loads, and the manifest, its icons
-    # and the worker, which the page does not load itself).
-    with open(os.path.join(ctx.web, "site.txt"), encoding="utf-8") as stream:
-        site = sum(os.path.getsize(os.path.join(ctx.web, name.strip()))
-                   for name in stream if name.strip())
+    # All an install keeps: also the manifest, its icons and the worker, not the page's loads.
+    site = sum(os.path.getsize(os.path.join(ctx.web, name)) for name in site_files(ctx.web))
     browser, native = min(browser_costs), min(native_costs)
     ratio = sorted(b / n for b, n in zip(browser_costs, native_costs))[len(browser_costs) // 2]
     figures.write(ctx.out, "web-measure", {
