@@ -632,8 +632,7 @@ def scenario_pixels(ctx):
 
 
 def check_native_frame(ctx, shown, number, until, name):
-    """The canvas's picture (5-6-5) equals the native demo's frame `number` of `until`
-    unpaced; the picture is written to the output folder as `name`."""
+    """A picture (5-6-5, written out as `name`) equals the native demo's frame `number`."""
     folder = empty_folder(ctx.out, name.replace(".png", "-native"))
     status, _, _ = native_run(ctx.native, folder, {
         "TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0", "TOLVO_FRAMES": str(until),

@@ -15,8 +15,7 @@ from .web import check_native_frame, open_page, picture_565, site_files
 KEPT = ("fetch('muffins.wasm').then((r) => r.arrayBuffer()).then((wasm) => caches.keys()"
         ".then((kept) => [kept, wasm.byteLength, !!navigator.serviceWorker.controller]))")
 RELEASE = b"\x00\x09\x07release2"  # a custom section: the same program, another file
-# The context lost at a frame of play and given back 0.1 s later; testContext keeps the
-# first frame drawn after.
+# The context lost at a frame of play, back 0.1 s later; testContext keeps the next frame.
 LOSE_AT, DEMO_END = 1900, 2850
 LOSE_CONTEXT = """(function() { var module = null, state = window.testContext = {lost: 0};
   function hook(page) { var shown = page.frameShown; page.frameShown = function(number, kind) {
@@ -39,10 +38,9 @@ def visit(ctx, site, what, wasm, install=False):
     with open_page(ctx, site=site) as page:
         page.wait_js("the first frames (%s)" % what,
                      "window.tolvoStats && tolvoStats.lastFrameNumber >= 20", 60)
-        if install:
-            manifest = page.send("Page.getAppManifest")["errors"]
-            refused = page.send("Page.getInstallabilityErrors")["installabilityErrors"]
-            check(not manifest and not refused, "%s; %s" % (manifest, refused))
+        refused = install and (page.send("Page.getAppManifest")["errors"] + page.send(
+            "Page.getInstallabilityErrors")["installabilityErrors"])
+        check(not refused, "the manifest or the install refused: %s" % refused)
         return page.wait_for("%s: the worker to serve %d bytes of muffins.wasm, one release "
                              "kept" % (what, wasm), lambda: (lambda k: k[1:] == [wasm, True] and
                              len(k[0]) == 1 and k[0])(page.evaluate(KEPT)), 60, 0.5)
