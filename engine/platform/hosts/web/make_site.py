@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """Makes the static web site of Muffin Meltdown in a web build folder.
 
-    make_site.py --build build-web [--pack Images ...] [--script tools/demo/demo.script]
-                 [--icons build-web/Icons/web]
+    make_site.py --build build-web --icons build-web/Icons/web [--pack Images ...]
+                 [--script tools/demo/demo.script]
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
     make_site.py --renew FOLDER
 
@@ -91,7 +91,7 @@ def write(path, data):
         stream.write(data)
 
 
-def make_site(build, folders, script, icons=None):
+def make_site(build, folders, script, icons):
     for name in PROGRAM:
         if not os.path.exists(os.path.join(build, name)):
             raise SystemExit("make_site: %s/%s is missing (build the muffins target)" % (build, name))
@@ -102,8 +102,7 @@ def make_site(build, folders, script, icons=None):
     if script:
         shutil.copyfile(script, os.path.join(build, os.path.basename(script)))
         names.append(os.path.basename(script))
-    if icons:
-        names += site_install.add_manifest(build, icons)
+    names += site_install.add_manifest(build, icons)
     names.append(site_install.add_worker(build, names))
     write(os.path.join(build, "site.txt"), ("\n".join(sorted(names)) + "\n").encode())
     total = sum(os.path.getsize(os.path.join(build, name)) for name in names)
@@ -127,10 +126,10 @@ def main():
         write(args.files, data)
     elif args.renew:
         site_install.renew(args.renew)
-    elif args.build:
+    elif args.build and args.icons:
         make_site(args.build, args.pack, args.script, args.icons)
     else:
-        parser.error("say --build, --files or --renew")
+        parser.error("say --build with --icons, --files or --renew")
     return 0
 
 
