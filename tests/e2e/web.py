@@ -16,8 +16,7 @@
                 bar and the debug log, the same exit status
   web-measure   transfer size and the whole site's (at most 4 MB); first frame and frame
                 cost as figures
-  web-offline, web-context   (web_offline.py) the site kept for a visit without a network;
-                a lost WebGL context
+  web-offline, web-context   web_offline.py's
   web-phone     touch controls on an emulated phone (web_phone.py)
   web-hidden    the page hidden for five seconds holds the game (web_loop.py)
 
@@ -183,6 +182,11 @@ def picture_565(url):
     check(url and url.startswith("data:image/png;base64,"), "the canvas gave no picture")
     rgb = np.asarray(Image.open(io.BytesIO(base64.b64decode(url.split(",", 1)[1]))).convert("RGB"))
     return screen.rgb_to_565(rgb)
+
+
+def site_files(folder):
+    with open(os.path.join(folder, "site.txt"), encoding="utf-8") as stream:
+        return stream.read().split()
 
 
 def page_stats(page):
@@ -631,8 +635,7 @@ def scenario_pixels(ctx):
 
 
 def check_native_frame(ctx, shown, number, until, name):
-    """The canvas's picture (5-6-5) equals the native demo's frame `number` of `until`
-    unpaced; the picture is written to the output folder as `name`."""
+    """A picture (5-6-5, written out as `name`) equals the native demo's frame `number`."""
     folder = empty_folder(ctx.out, name.replace(".png", "-native"))
     status, _, _ = native_run(ctx.native, folder, {
         "TOLVO_SCRIPT": DEMO, "TOLVO_FPS": "0", "TOLVO_FRAMES": str(until),
@@ -750,11 +753,8 @@ def scenario_measure(ctx):
                      for settings in ({"TOLVO_SCRIPT": DEMO}, {"TOLVO_FRAMES": "1"}))
         native_costs.append(1000 * (full - one) / (frames - 1))
     transfer, first = max(transfers), min(firsts)
-    # All that an install keeps (site.txt: the page's own loads, and the manifest, its icons
-    # and the worker, which the page does not load itself).
-    with open(os.path.join(ctx.web, "site.txt"), encoding="utf-8") as stream:
-        site = sum(os.path.getsize(os.path.join(ctx.web, name.strip()))
-                   for name in stream if name.strip())
+    # All an install keeps: also the manifest, its icons and the worker, not the page's loads.
+    site = sum(os.path.getsize(os.path.join(ctx.web, name)) for name in site_files(ctx.web))
     browser, native = min(browser_costs), min(native_costs)
     ratio = sorted(b / n for b, n in zip(browser_costs, native_costs))[len(browser_costs) // 2]
     figures.write(ctx.out, "web-measure", {

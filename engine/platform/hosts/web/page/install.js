@@ -19,9 +19,13 @@
         }
     });
     function register() {
-        if (!window.tolvoStats || window.tolvoStats.firstFrame === null) {
+        const stats = window.tolvoStats;
+        if (stats && stats.firstFrame === null && stats.exitCode === null) {
             setTimeout(register, 250);
             return;
+        }
+        if (!stats || stats.firstFrame === null) {
+            return; // the game ended before it showed a frame
         }
         workers.register('service-worker.js').catch((error) => {
             console.warn(`Not kept for a visit without a network: ${error.message}`);

@@ -25,7 +25,13 @@ function keep(cache, name) {
         if (!response.ok) {
             throw new Error(`${name}: ${response.status} ${response.statusText}`);
         }
-        return cache.put(name, response);
+        if (!response.redirected) {
+            return cache.put(name, response);
+        }
+        // Hosts that send index.html on to the folder's address: a page answered with a
+        // redirected response is refused, so only its contents are kept.
+        const {status, statusText, headers} = response;
+        return cache.put(name, new Response(response.body, {status, statusText, headers}));
     });
 }
 

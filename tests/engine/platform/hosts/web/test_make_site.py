@@ -132,38 +132,5 @@ class Site(unittest.TestCase):
                                  zipfile.ZIP_STORED)
 
 
-class Worker(unittest.TestCase):
-    def test_its_version_and_files_follow_the_site_contents(self):
-        # Equal files give an equal worker; a change to any file, or another file, a new
-        # version, and each file is listed with its own hash.
-        site = {"index.html": b"page", "muffins.wasm": b"\0asm", "icon-192.png": b"png"}
-        changes = [({}, False), ({"muffins.wasm": b"\0asm2"}, True),
-                   ({"icon-192.png": b"png!"}, True), ({"demo.script": b"1 close\n"}, True)]
-        with tempfile.TemporaryDirectory() as build:
-            files(build, site)
-            first = site_install.worker(build, list(site))
-            self.assertNotIn(site_install.VERSION_LINE.encode(), first)
-            for name in site:
-                self.assertIn(b'"%s": "sha256-' % name.encode(), first)
-            for change, differs in changes:
-                with self.subTest(change=sorted(change)):
-                    files(build, dict(site, **change))
-                    again = site_install.worker(build, sorted(set(site) | set(change)))
-                    version = [line for line in again.splitlines() if b"VERSION =" in line]
-                    self.assertEqual(version[0] not in first, differs)
-                    files(build, site)
-
-    def test_renew_writes_the_worker_of_a_site_changed_in_place(self):
-        with tempfile.TemporaryDirectory() as build:
-            files(build, {"index.html": b"page", "muffins.wasm": b"\0asm",
-                          "site.txt": b"index.html\nmuffins.wasm\nservice-worker.js\n"})
-            site_install.add_worker(build, ["index.html", "muffins.wasm"])
-            files(build, {"muffins.wasm": b"\0asm, released again"})
-            site_install.renew(build)
-            with open(os.path.join(build, "service-worker.js"), "rb") as stream:
-                self.assertEqual(stream.read(), site_install.worker(build, ["index.html",
-                                                                           "muffins.wasm"]))
-
-
 if __name__ == "__main__":
     unittest.main(verbosity=1)
