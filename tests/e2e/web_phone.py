@@ -19,10 +19,13 @@ FLOOR_SHARE = 280 / 500  # from the hero's head down, the view is the floor he w
 # Before the page's scripts: for each finger put down, the frames traced until then and
 # the control under it.
 TOUCH_LOG = r"""window.testTraced = 0, window.testTouches = [], (function(log) {
-  console.log = function(text) { testTraced += /^{"frame":/.test(text); log.apply(console, arguments); };
-  document.addEventListener('touchstart', function(event) { Array.from(event.changedTouches, function(t) {
-    var c = (document.elementFromPoint(t.clientX, t.clientY) || document.body).closest('[data-control]');
-    testTouches.push([testTraced, c ? c.getAttribute('data-control') : '']); }); }, true); })(console.log);"""
+  console.log = function(t) { testTraced += /^{"frame":/.test(t); log.apply(console, arguments); };
+  document.addEventListener('touchstart', function(event) { Array.from(event.changedTouches,
+    function(t) { var c = (document.elementFromPoint(t.clientX, t.clientY) || document.body)
+      .closest('[data-control]');
+      testTouches.push([testTraced, c ? c.getAttribute('data-control') : '']); }); }, true);
+})(console.log);"""
+HIDDEN = "document.getElementById('touch').hidden"
 BOX = "(function(r) { return [r.left, r.top, r.width, r.height]; })(%s.getBoundingClientRect())"
 CONTROLS = ("Array.from(document.querySelectorAll('#touch [data-control]')).map(function(b) {"
             " return [b.getAttribute('data-control'), b.getAttribute('aria-label')].concat("
@@ -47,17 +50,13 @@ def tap(page, at, held=None):
     fingers(page, held or {})
 
 
-def touch_shown(page):
-    return page.evaluate("!document.getElementById('touch').hidden")
-
-
 def scenario_phone(ctx):
     with web.open_page(ctx, "fps=120&trace&record", TOUCH_LOG) as page:
         emulate(page, *SCREENS[0][1:])
         web.wait_screen(page, "intro", 60)
-        check(not touch_shown(page), "the touch controls show before a touch")
+        check(page.evaluate(HIDDEN), "the touch controls show before a touch")
         tap(page, (200, 100))
-        page.wait_for("the controls after a touch", lambda: touch_shown(page), 5)
+        page.wait_js("the controls after a touch", "!" + HIDDEN, 5)
         labels = {c[0]: c[1] for c in page.evaluate(CONTROLS)}
         check(sorted(labels) == sorted(KEYS) and all(labels.values()), "controls: %r" % labels)
         tap(page, "start")
@@ -67,8 +66,7 @@ def scenario_phone(ctx):
             web.wait_screen(page, wanted, 10)
 
         def hero(states, what):
-            page.wait_for(what, lambda: web.frame(page)["hero"]["walkState"] in states, 15,
-                          interval=0.02)
+            page.wait_for(what, lambda: web.frame(page)["hero"]["walkState"] in states, 15, 0.02)
             return web.frame(page)["hero"]["worldX"]
 
         # A thumb on walk right slides across to walk left; walking, a finger splashes.
@@ -84,10 +82,24 @@ def scenario_phone(ctx):
         for control in ("milk", "pin", "swing", "sound"):
             tap(page, control)
             time.sleep(0.15)
-        say("  %s on the first touch; start, pause and resume, a thumb walking right and "
-            "sliding to walk left while a finger splashed (%s -> %s -> %s), milk, pin, swing, "
-            "sound" % (", ".join(sorted(labels.values())), start, right, left))
-        check_gestures(page)
+        say("  %s; a thumb sliding from right to left (%s -> %s -> %s) while a finger "
+            "splashed" % (", ".join(sorted(labels.values())), start, right, left))
+
+        # A double tap and a pinch: no zoom, no scrolling; no long-press menu or selection.
+        tap(page, (420, 120))
+        tap(page, (420, 120))
+        fingers(page, {"a": (380, 150), "b": (460, 150)}, "touchStart")
+        for step in range(1, 6):
+            fingers(page, {"a": (380 - 30 * step, 150), "b": (460 + 30 * step, 160)})
+        fingers(page, {})
+        time.sleep(0.3)
+        state = page.evaluate(
+            "(function(menu) { document.getElementById('screen').dispatchEvent(menu); return ["
+            "visualViewport.scale, scrollX + scrollY, menu.defaultPrevented, getComputedStyle("
+            "document.body).userSelect]; })(new MouseEvent('contextmenu', {bubbles: true, "
+            "cancelable: true}))")
+        check(state == [1, 0, True, "none"], "fingers on the game: [zoom, scrolled, menu "
+              "refused, selection] = %r" % state)
         check_screen(ctx, page, *SCREENS[0])
 
         # Every touch on a control pressed its key before the frame after the one under way.
@@ -95,22 +107,18 @@ def scenario_phone(ctx):
         downs = [[int(w) for w in line.split()[::2]] for line in script.splitlines()
                  if " down " in line]
         touches = [touch for touch in page.evaluate("testTouches") if touch[1]]
-        delays = []
-        for before, control in touches:
-            key = [frame for frame, vk in downs if vk == KEYS[control] and frame > before]
-            check(key, "the touch on %s after frame %d pressed nothing" % (control, before))
-            delays.append(key[0] - before - 1)
+        delays = [min([f for f, vk in downs if vk == KEYS[c] and f > before] or [1e9]) - before - 1
+                  for before, c in touches]
         check(set(c for _, c in touches) | {"walk-left"} == set(KEYS) and max(delays) <= 1,
-              "touch to key: %s frames" % delays)
+              "touch to key (frames): %s" % list(zip(touches, delays)))
         figures.write(ctx.out, "web-phone", {"touchToKeyFrames": max(delays)})
         say("  each of %d touches pressed its key within %d frame" % (len(delays), max(delays)))
         check_replay(ctx, traced, script)
 
         web.press(page, "Space")
-        page.wait_for("the controls gone after a key", lambda: not touch_shown(page), 5)
+        page.wait_js("the controls gone after a key", HIDDEN, 5)
         tap(page, (200, 100))
-        page.wait_for("the controls back after a touch", lambda: touch_shown(page), 5)
-        say("  a key put the controls away, a touch brought them back")
+        page.wait_js("the controls back after a touch", "!" + HIDDEN, 5)
         for screen in SCREENS[1:]:
             emulate(page, *screen[1:])
             check_screen(ctx, page, *screen)
@@ -123,42 +131,20 @@ def emulate(page, width, height, ratio):
     page.wait_js("the page at %dx%d" % (width, height), "innerWidth == %d" % width, 10)
 
 
-def check_gestures(page):
-    """A double tap and a pinch: no zoom, no scrolling; no long-press menu or selection."""
-    tap(page, (420, 120))
-    tap(page, (420, 120))
-    fingers(page, {"a": (380, 150), "b": (460, 150)}, "touchStart")
-    for step in range(1, 6):
-        fingers(page, {"a": (380 - 30 * step, 150), "b": (460 + 30 * step, 160)})
-    fingers(page, {})
-    time.sleep(0.3)
-    state = page.evaluate(
-        "(function(menu) { document.getElementById('screen').dispatchEvent(menu); return ["
-        "visualViewport.scale, scrollX + scrollY, menu.defaultPrevented, getComputedStyle("
-        "document.body).userSelect]; })(new MouseEvent('contextmenu', {bubbles: true, "
-        "cancelable: true}))")
-    check(state == [1, 0, True, "none"], "fingers on the game: [zoom, scrolled, menu "
-          "refused, selection] = %r" % state)
-    say("  a double tap and a pinch neither zoomed nor scrolled; no menu, no selection")
-
-
 def check_screen(ctx, page, name, width, height, ratio):
-    """Thumb-sized controls inside the screen and off the floor; the picture as large as
-    the screen allows; a screenshot."""
+    """Thumb-sized controls on the screen, off the floor; the picture as large as fits."""
     time.sleep(0.3)
     x, y, w, h = page.evaluate(BOX % "document.getElementById('screen')")
     page.screenshot(os.path.join(ctx.out, "web-%s.png" % name))
     for control, _, cx, cy, cw, ch in page.evaluate(CONTROLS):
-        check(cw >= 48 and ch >= 48 and cx >= 0 and cy >= 0 and cx + cw <= width + 0.5 and
-              cy + ch <= height + 0.5, "%s: %s is %.0fx%.0f at %.0f,%.0f" % (
-                  name, control, cw, ch, cx, cy))
-        check(not (cy + ch > y + h * FLOOR_SHARE and cy < y + h and cx < x + w and cx + cw > x),
-              "%s: %s covers the floor" % (name, control))
+        floor = cy + ch > y + h * FLOOR_SHARE and cy < y + h and cx < x + w and cx + cw > x
+        check(min(cw, ch) >= 48 and min(cx, cy) >= 0 and cx + cw <= width + 0.5 and
+              cy + ch <= height + 0.5 and not floor, "%s: %s is %.0fx%.0f at %.0f,%.0f (over "
+              "the floor: %s)" % (name, control, cw, ch, cx, cy, floor))
     check(abs(h - height) < 1 or abs(w - width) < 1, "%s: the picture is %.0fx%.0f" % (
         name, w, h))
-    say("  %s: the picture %.0fx%.0f (%.2f display pixels each, scaled %s), the controls "
-        "of thumb size off the floor" % (name, w, h, w * ratio / 900, page.evaluate(
-            "getComputedStyle(document.getElementById('screen')).imageRendering")))
+    say("  %s: the picture %.0fx%.0f, %.2f display pixels each, scaled %s" % (name, w, h, w * ratio
+        / 900, page.evaluate("getComputedStyle(document.getElementById('screen')).imageRendering")))
 
 
 def check_replay(ctx, traced, script):
@@ -175,5 +161,4 @@ def check_replay(ctx, traced, script):
     check(status == 0 and native == "".join(line + "\n" for line in traced).encode(),
           "the native replay (status %d) differs from the page's trace at frame %s" % (
               status, [i + 1 for i in differ[:1]]))
-    say("  the native host replaying the recording gives the page's trace byte for byte "
-        "(%d frames)" % len(traced))
+    say("  replayed natively: the page's trace byte for byte (%d frames)" % len(traced))

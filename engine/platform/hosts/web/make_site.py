@@ -5,9 +5,10 @@
     make_site.py --files OUT.tar.gz --pack FOLDER ... [--leave-out NAME ...]
 
 The site is the page (index.html, with page.css, page.js, touch.css, touch.js and the touch
-controls' pictures written into it, so it is one request), the program emcc wrote beside it (muffins.js, muffins.wasm), the game's
-files as one gzip-compressed tar (game-files.tar.gz, unpacked by the page itself, so
-no server compression is needed) and the demo's input script. site.txt lists them.
+controls' pictures written into it, so it is one request), the program emcc wrote beside
+it (muffins.js, muffins.wasm), the game's files as one gzip-compressed tar
+(game-files.tar.gz, unpacked by the page itself, so no server compression is needed)
+and the demo's input script. site.txt lists them.
 Everything is reproducible: sorted names, fixed times and owners. The site as one zip
 file (make web-zip: build-web/muffin-meltdown-web.zip, the release's web archive) is
 written by tools/release/archive.py from site.txt.
