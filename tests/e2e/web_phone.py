@@ -18,7 +18,8 @@ KEYS = {"walk-left": 37, "walk-right": 39, "milk": 71, "pin": 70, "splash": 84, 
 FLOOR_SHARE = 280 / 500  # from the hero's head down, the view is the floor he walks on
 # Before the page's scripts: for each finger put down, the frames traced until then and
 # the control under it.
-TOUCH_LOG = r"""window.testTraced = 0, window.testTouches = [], (function(log) {
+TOUCH_LOG = r"""navigator.audioSession = {type: 'auto'};  // as Safari's, which the sound sets
+window.testTraced = 0, window.testTouches = [], (function(log) {
   console.log = function(t) { testTraced += /^{"frame":/.test(t); log.apply(console, arguments); };
   document.addEventListener('touchstart', function(event) { Array.from(event.changedTouches,
     function(t) { var c = (document.elementFromPoint(t.clientX, t.clientY) || document.body)
@@ -57,6 +58,8 @@ def scenario_phone(ctx):
         check(page.evaluate(HIDDEN), "the touch controls show before a touch")
         tap(page, (200, 100))
         page.wait_js("the controls after a touch", "!" + HIDDEN, 5)
+        web.wait_audio(page, "the sound playing after the first tap", "a.state == 'running' && "
+                       "navigator.audioSession.type == 'playback'", 10)
         labels = {c[0]: c[1] for c in page.evaluate(CONTROLS)}
         check(sorted(labels) == sorted(KEYS) and all(labels.values()), "controls: %r" % labels)
         tap(page, "start")
@@ -82,7 +85,7 @@ def scenario_phone(ctx):
         for control in ("milk", "pin", "swing", "sound"):
             tap(page, control)
             time.sleep(0.15)
-        say("  %s; a thumb sliding from right to left (%s -> %s -> %s) while a finger "
+        say("  sound from the first tap; %s; a thumb sliding from right to left (%s -> %s -> %s) while a finger "
             "splashed" % (", ".join(sorted(labels.values())), start, right, left))
 
         # A double tap and a pinch: no zoom, no scrolling; no long-press menu or selection.
