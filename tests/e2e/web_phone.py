@@ -12,18 +12,15 @@ from .harness.session import check, empty_folder, say
 
 SCREENS = [("phone-landscape", 844, 390, 3), ("phone-portrait", 390, 844, 3),
            ("tablet", 1024, 768, 2)]
-# Each control's key in the recording (the pause control's P, with O).
 KEYS = {"walk-left": 37, "walk-right": 39, "milk": 71, "pin": 70, "splash": 84, "swing": 82,
         "start": 32, "pause": 80, "sound": 77}
 FLOOR_SHARE = 280 / 500  # from the hero's head down, the view is the floor he walks on
-# Before the page's scripts: for each finger put down, the frames traced until then and
-# the control under it.
+# For each finger put down, the frames traced until then and the control under it.
 TOUCH_LOG = r"""navigator.audioSession = {type: 'auto'};  // as Safari's, which the sound sets
 window.testTraced = 0, window.testTouches = [], (function(log) {
   console.log = function(t) { testTraced += /^{"frame":/.test(t); log.apply(console, arguments); };
   document.addEventListener('touchstart', function(event) { Array.from(event.changedTouches,
-    function(t) { var c = (document.elementFromPoint(t.clientX, t.clientY) || document.body)
-      .closest('[data-control]');
+    function(t) { var c = document.elementFromPoint(t.clientX, t.clientY).closest('[data-control]');
       testTouches.push([testTraced, c ? c.getAttribute('data-control') : '']); }); }, true);
 })(console.log);"""
 HIDDEN = "document.getElementById('touch').hidden"
@@ -85,12 +82,12 @@ def scenario_phone(ctx):
         for control in ("milk", "pin", "swing", "sound"):
             tap(page, control)
             time.sleep(0.15)
-        say("  sound from the first tap; %s; a thumb sliding from right to left (%s -> %s -> %s) while a finger "
-            "splashed" % (", ".join(sorted(labels.values())), start, right, left))
+        say("  sound from the first tap; %s; a thumb sliding from right to left (%s -> %s -> %s)"
+            " while a finger splashed" % (", ".join(sorted(labels.values())), start, right, left))
 
         # A double tap and a pinch: no zoom, no scrolling; no long-press menu or selection.
-        tap(page, (420, 120))
-        tap(page, (420, 120))
+        for _ in range(2):
+            tap(page, (420, 120))
         fingers(page, {"a": (380, 150), "b": (460, 150)}, "touchStart")
         for step in range(1, 6):
             fingers(page, {"a": (380 - 30 * step, 150), "b": (460 + 30 * step, 160)})
