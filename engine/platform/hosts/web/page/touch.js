@@ -18,6 +18,10 @@ window.TolvoTouch = (() => {
     let layer = null;
     let onShow = null;
 
+    function touching() {
+        return document.body.classList.contains('touch');
+    }
+
     function bitOf(element) {
         const control = element && element.closest && element.closest('[data-control]');
         return control ? CONTROLS.indexOf(control.getAttribute('data-control')) : -1;
@@ -41,7 +45,7 @@ window.TolvoTouch = (() => {
     }
 
     function show(shown) {
-        if (document.body.classList.contains('touch') === shown) {
+        if (touching() === shown) {
             return;
         }
         document.body.classList.toggle('touch', shown);
@@ -91,7 +95,8 @@ window.TolvoTouch = (() => {
                 fingersMoved(event);
             }, keep);
             options.stage.addEventListener(type, (event) => {
-                if (document.body.classList.contains('touch') && event.cancelable) {
+                // The page's own buttons over the game (Play again) keep their taps.
+                if (touching() && event.cancelable && !event.target.closest('button')) {
                     event.preventDefault(); // no scrolling, zoom or mouse emulation
                 }
             }, keep);
@@ -119,8 +124,7 @@ window.TolvoTouch = (() => {
         // and every browser offers a menu on a long press.
         for (const type of ['gesturestart', 'gesturechange', 'dblclick', 'contextmenu']) {
             document.addEventListener(type, (event) => {
-                if (document.body.classList.contains('touch') ||
-                    options.stage.contains(event.target)) {
+                if (touching()) {
                     event.preventDefault();
                 }
             }, {passive: false});
@@ -143,7 +147,7 @@ window.TolvoTouch = (() => {
     // which keeps thin lines and text legible where nearest-neighbour would drop or double
     // every other one.
     function scale(fit, canvas) {
-        const filling = document.body.classList.contains('touch');
+        const filling = touching();
         const whole = Math.abs(fit - Math.round(fit)) < 1e-3;
         canvas.classList.toggle('smooth', filling && !whole && fit < 3);
         return filling || fit < 1 ? fit : Math.floor(fit);
