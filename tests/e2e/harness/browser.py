@@ -31,6 +31,11 @@ def find_chromium():
     raise Failure("no chromium (tools/deps.sh web installs it)")
 
 
+def cpu_throttle():
+    """How many times slower TOLVO_WEB_CPU_THROTTLE asks pages to run (1: not slowed)."""
+    return max(1.0, float(os.environ.get("TOLVO_WEB_CPU_THROTTLE") or 1))
+
+
 class Site(Closing):
     """A folder served on 127.0.0.1 at a free port (or the one given: the same site
     again after its server stopped), in a thread, without request logs."""
@@ -189,7 +194,7 @@ class Page(Closing):
         self.send("Emulation.setFocusEmulationEnabled", {"enabled": True})
         # A slower machine on request (TOLVO_WEB_CPU_THROTTLE=4: a quarter of this CPU), to
         # show that the checks hold where the figures are worse.
-        self.throttle = max(1.0, float(os.environ.get("TOLVO_WEB_CPU_THROTTLE") or 1))
+        self.throttle = cpu_throttle()
         if self.throttle > 1:
             self.send("Emulation.setCPUThrottlingRate", {"rate": self.throttle})
 

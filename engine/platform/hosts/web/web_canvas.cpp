@@ -11,14 +11,6 @@
 #include <cstring>
 
 namespace web {
-namespace {
-
-// Unpaced (tests and recordings), the engine presents far more often than a display
-// shows: one frame in this many milliseconds is drawn, enough to follow the run, and the
-// rest only counted.
-const double DRAW_EVERY_MS = 50;
-
-} // namespace
 
 void WebHost::WindowShown(const subset::WindowInfo& info) {
     int width = info.client.right - info.client.left;
@@ -51,12 +43,10 @@ bool WebHost::DisplayMode(bool, int width, int height) {
 }
 
 void WebHost::Present(const subset::Frame& frame) {
-    // A paced frame (one the engine slept for) is drawn at once, so it is on the display
-    // frame it waited for; unpaced, one in DRAW_EVERY_MS.
+    // A paced frame is drawn at once, so it is on the display frame it waited for (or, a
+    // late one, on the next); unpaced, one in UNPACED_EVERY_MS.
     framesPresented = frame.number; // the touch controls' time
-    bool paced = sleptSincePresent;
-    sleptSincePresent = false;
-    if (paced || emscripten_get_now() - lastDraw >= DRAW_EVERY_MS) {
+    if (!unpaced || emscripten_get_now() - lastDraw >= UNPACED_EVERY_MS) {
         Draw(frame);
     }
 }

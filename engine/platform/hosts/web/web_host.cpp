@@ -12,14 +12,16 @@ namespace web {
 namespace {
 
 // Longest stretch the engine runs without giving the browser its turn: about one display
-// frame, so the page keeps showing frames and taking input even when the game is unpaced.
+// frame, so the page keeps showing frames and taking input when frames come late; unpaced,
+// once for each frame drawn (UNPACED_EVERY_MS), as each turn costs the run time.
 const double YIELD_EVERY_MS = 16;
 
 WebHost* host = nullptr;
 
 } // namespace
 
-WebHost::WebHost(const subset::Settings& settings) : desktop(settings.desktop) {
+WebHost::WebHost(const subset::Settings& settings)
+    : desktop(settings.desktop), unpaced(settings.unpaced) {
     // The game counts its time in frames at 60 a second, whatever the real display's rate:
     // the engine paces to this and the host waits for the display frame each is due on.
     desktop.refreshRate = 60;
@@ -28,7 +30,6 @@ WebHost::WebHost(const subset::Settings& settings) : desktop(settings.desktop) {
 }
 
 void WebHost::Sleep(DWORD milliseconds) {
-    sleptSincePresent = true;
     if (milliseconds == 0) {
         tolvo_web_yield();
     } else {
@@ -38,7 +39,7 @@ void WebHost::Sleep(DWORD milliseconds) {
 }
 
 void WebHost::YieldIfDue() {
-    if (emscripten_get_now() - lastYield >= YIELD_EVERY_MS) {
+    if (emscripten_get_now() - lastYield >= (unpaced ? UNPACED_EVERY_MS : YIELD_EVERY_MS)) {
         tolvo_web_yield();
         Yielded();
     }

@@ -98,7 +98,11 @@ class WebHost : public subset::Host {
     HWND shown = nullptr;
     int viewWidth = 0, viewHeight = 0;
     bool modal = false;
-    bool sleptSincePresent = false;
+    // Unpaced (TOLVO_FPS=0: tests and recordings) the engine presents far more often than
+    // a display shows: one frame in this many milliseconds is drawn, enough to follow the
+    // run, and the browser gets its turn as often; the rest are only counted.
+    static constexpr double UNPACED_EVERY_MS = 50;
+    bool unpaced = false;
     double lastYield = 0; // emscripten_get_now() milliseconds
     double lastDraw = -1e9;
 };

@@ -31,8 +31,10 @@
 
     // What tests and measurements read: times in milliseconds since the page was opened.
     const stats = window.tolvoStats = {
-        filesReady: null, // the game's files unpacked into the file system
-        firstFrame: null, // the first frame drawn on the canvas
+        programReady: null,  // the program's code compiled and instantiated
+        filesUnpacked: null, // the game's files fetched, decompressed and split
+        filesReady: null,    // the game's files unpacked into the file system
+        firstFrame: null,    // the first frame drawn on the canvas
         lastFrame: null,
         framesShown: 0,     // frames drawn (unpaced, most presented frames are only counted)
         lastFrameNumber: 0, // frames the program presented up to the last one drawn
@@ -156,7 +158,23 @@
 
     // Started at once, alongside the program's own download.
     const env = environment();
-    const files = fetchBytes(FILES).then(gunzip).then(untar);
+    const files = fetchBytes(FILES).then(gunzip).then((bytes) => {
+        const unpacked = untar(bytes);
+        stats.filesUnpacked = performance.now();
+        return unpacked;
+    });
+    // The program's code too, compiled as it arrives where the server says it is
+    // WebAssembly (muffins.js would ask for it only once it has been fetched and run).
+    const code = fetch('muffins.wasm').then((response) => {
+        if (!response.ok) {
+            throw new Error(`muffins.wasm: ${response.status} ${response.statusText}`);
+        }
+        const type = response.headers.get('Content-Type') || '';
+        if (WebAssembly.compileStreaming && type.startsWith('application/wasm')) {
+            return WebAssembly.compileStreaming(response);
+        }
+        return response.arrayBuffer().then((bytes) => WebAssembly.compile(bytes));
+    });
     let script = Promise.resolve(null);
     if (env.TOLVO_SCRIPT) {
         script = fetchBytes(params.get('script')).catch((error) => {
@@ -223,7 +241,8 @@
                             FS.mkdir(path);
                         }
                     });
-                    FS.writeFile(`${path}/${parts[parts.length - 1]}`, file.data);
+                    // Each file keeps its part of the unpacked archive, not a copy.
+                    FS.writeFile(`${path}/${parts[parts.length - 1]}`, file.data, {canOwn: true});
                 });
                 if (scriptBytes) {
                     FS.writeFile(env.TOLVO_SCRIPT, new Uint8Array(scriptBytes));
@@ -487,6 +506,19 @@
         // page's element with the id "screen").
         canvas,
         preRun: [prepare],
+        // Emscripten's own loading of muffins.wasm, replaced: the code compiled above.
+        instantiateWasm: (imports, receive) => {
+            code.then((module) => WebAssembly.instantiate(module, imports))
+                .then((instance) => {
+                    stats.programReady = performance.now();
+                    receive(instance);
+                })
+                .catch((error) => {
+                    say(`The game could not be loaded: ${error.message}`);
+                    console.error(error);
+                });
+            return {}; // the exports come later, through receive
+        },
         print: (text) => {
             console.log(text);
         },
