@@ -61,9 +61,9 @@ def scenario_phone(ctx):
         check(sorted(labels) == sorted(KEYS) and all(labels.values()), "controls: %r" % labels)
         tap(page, "start")
         web.wait_screen(page, "play", 10)
-        for wanted in ("paused", "play"):
+        for wanted in ("paused", "play"):  # each once the last toggle's P and O (10 frames) went
             tap(page, "pause")
-            web.wait_screen(page, wanted, 10)
+            web.wait_frames(page, "P and O up", web.wait_screen(page, wanted, 10)["frame"] + 10)
 
         def hero(states, what):
             page.wait_for(what, lambda: web.frame(page)["hero"]["walkState"] in states, 15, 0.02)
@@ -148,7 +148,6 @@ def check_screen(ctx, page, name, width, height, ratio):
 
 
 def check_replay(ctx, traced, script):
-    """The recording replayed natively for as many frames as the page traced."""
     folder = empty_folder(ctx.out, "phone-native")
     with open(os.path.join(folder, "touch.script"), "w") as stream:
         stream.write(script)
