@@ -149,7 +149,8 @@ def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE, icons=N
     if script:
         shutil.copyfile(script, os.path.join(build, os.path.basename(script)))
         names.append(os.path.basename(script))
-    names += site_install.add_manifest(build, icons)
+    if icons:  # Muffin Meltdown's install; another game's site has none
+        names += site_install.add_manifest(build, icons)
     names.append(site_install.add_worker(build, names))
     write(os.path.join(build, "site.txt"), ("\n".join(sorted(names)) + "\n").encode())
     total = sum(os.path.getsize(os.path.join(build, name)) for name in names)
