@@ -142,7 +142,10 @@ def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE, icons=N
     for name in files:
         if not os.path.exists(os.path.join(build, name)):
             raise SystemExit("make_site: %s/%s is missing (build the %s target)" % (build, name, program))
-    write(os.path.join(build, PAGE), page(program, title))
+    html = page(program, title)
+    if not icons:  # no manifest or icons to point at
+        html = re.sub(rb'<link rel="(manifest|icon|apple-touch-icon)"[^>]*>\n', b"", html)
+    write(os.path.join(build, PAGE), html)
     data, count = pack(folders)
     write(os.path.join(build, FILES), data)
     names = [PAGE] + files + [FILES]
