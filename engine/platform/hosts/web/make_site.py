@@ -143,8 +143,9 @@ def make_site(build, folders, script, program=PROGRAM_NAME, title=TITLE, icons=N
         if not os.path.exists(os.path.join(build, name)):
             raise SystemExit("make_site: %s/%s is missing (build the %s target)" % (build, name, program))
     html = page(program, title)
-    if not icons:  # no manifest or icons to point at
-        html = re.sub(rb'<link rel="(manifest|icon|apple-touch-icon)"[^>]*>\n', b"", html)
+    if not icons:  # no manifest or icons to point at, nor Muffin Meltdown's short name
+        html = re.sub(rb'<(link rel="(manifest|icon|apple-touch-icon)"|'
+                      rb'meta name="apple-mobile-web-app-title")[^>]*>\n', b"", html)
     write(os.path.join(build, PAGE), html)
     data, count = pack(folders)
     write(os.path.join(build, FILES), data)

@@ -106,7 +106,7 @@ class Site(unittest.TestCase):
             files(os.path.dirname(script), {"demo.script": b"1 close\n"})
             icons = os.path.join(build, "Icons", "web")
             files(icons, {name: name.encode() for name in site_install.ICONS})
-            make_site.make_site(build, [os.path.join(build, "Images")], script, icons)
+            make_site.make_site(build, [os.path.join(build, "Images")], script, icons=icons)
             with open(os.path.join(build, "site.txt"), encoding="utf-8") as stream:
                 listed = stream.read().split()
             self.assertEqual(listed, sorted(["index.html", "muffins.js", "muffins.wasm",
