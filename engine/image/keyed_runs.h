@@ -13,9 +13,9 @@ class KeyedRuns {
   public:
     // Widest picture whose columns a run can hold.
     static constexpr int32_t MAX_WIDTH = 65535;
-    // At most one run for this many pixels. Where runs are shorter still, testing eight
-    // pixels at a time is as fast and the runs would only cost memory, so they are not
-    // kept: a picture's runs take at most its plane's bytes plus half of them.
+    // At most one run for this many pixels. Where runs are shorter still, none are kept
+    // and the picture is drawn eight pixels a test, as before; so a picture's runs take
+    // at most its plane's bytes and a quarter, plus 6 bytes a row.
     static constexpr int32_t PIXELS_PER_RUN = 8;
 
     // Scans the plane. False, with nothing kept, where the picture is too wide or its
