@@ -39,10 +39,11 @@ h1 { font-size: 1.6em; margin: 18px 0 4px; }
 .card { display: block; color: inherit; text-decoration: none; background: #22252d;
         border-radius: 6px; overflow: hidden; }
 .card:hover, .card:focus { outline: 2px solid #f0c040; }
-.card img { display: block; width: 100%%; image-rendering: pixelated; }
+.card img { display: block; width: 100%%; height: auto; image-rendering: pixelated; }
 .card h2 { font-size: 1.1em; margin: 8px 12px 2px; }
 .card p { margin: 0 12px 12px; font-size: 0.9em; color: #b8bac0; }
 code { color: #f0c040; }
+a { color: #8cc4ff; }
 </style>
 </head>
 <body>

@@ -90,7 +90,7 @@ int run() {
     Line(40, "S: stop all   Up/Down: volume   Esc: quit");
     Tolvo.SetColor(255, 255, 255);
     Line(100, soundSystem.IsOn() ? "Sound is on" : "No sound here (see debug.txt)");
-    std::snprintf(text, sizeof text, "volume %d.%02d dB", int(volume / 100), int(-volume % 100));
+    std::snprintf(text, sizeof text, "volume %.2f dB", double(volume) / 100.0);
     Line(130, text);
     std::snprintf(text, sizeof text, "notes played %d", int(plays));
     Line(160, text);

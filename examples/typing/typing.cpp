@@ -5,7 +5,7 @@
 // characters from a buffer the window procedure fills from WM_CHAR: letters with their
 // case, digits, space, Enter (13) and Backspace (8), right for typing. The buffer is a
 // stack (last typed, first out), so a frame takes all it holds and puts them back in
-// order. DrawText writes with the engine's bitmap font in the colour SetColor chose.
+// order. DrawText writes text in the colour SetColor chose.
 // Type a few lines; the rows below light the keys held. Escape quits.
 #include <tolvo/tolvo.h>
 

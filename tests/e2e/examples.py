@@ -13,7 +13,9 @@ from .harness.session import check, main, run_scenarios
 
 EXAMPLES = ["sprites", "scrolling", "blending", "typing", "sound", "pictures"]
 FRAMES_SHOWN = 30  # frames an example must draw in the page
-STATS = "document.getElementById('frame').contentWindow.tolvoStats"
+# The player's statistics once it holds NAME's page (null before), whichever page it held.
+STATS = ("(w => w.location.pathname.endsWith('/%s/index.html') && w.tolvoStats || null)"
+         "(document.getElementById('frame').contentWindow)")
 
 
 def check_cards(ctx):
@@ -26,12 +28,16 @@ def check_cards(ctx):
 def opens(name):
     def run(ctx):
         page = ctx.page
+        # The card in view (the player above may have scrolled it away), then a real click.
+        card = "document.getElementById('card-%s')" % name
+        page.wait_js("%s's card in view" % name, "%s.scrollIntoView({block: 'center'}), (r => "
+                     "r.top >= 0 && r.bottom <= innerHeight)(%s.getBoundingClientRect())"
+                     % (card, card), 10, interval=0.5)
         page.click("#card-" + name)
-        page.wait_js("%s's page" % name, "document.getElementById('frame').src.endsWith("
-                     "'%s/index.html') && !!%s" % (name, STATS), 20)
+        stats = STATS % name
         page.wait_js("%s drawing %d frames" % (name, FRAMES_SHOWN),
-                     "(%s.framesShown || 0) >= %d" % (STATS, FRAMES_SHOWN), 60)
-        check(page.evaluate("%s.exitCode" % STATS) is None, "%s ended early" % name)
+                     "((%s || {}).framesShown || 0) >= %d" % (stats, FRAMES_SHOWN), 60)
+        check(page.evaluate("%s.exitCode" % stats) is None, "%s ended early" % name)
         page.screenshot(os.path.join(ctx.out, "gallery-%s.png" % name))
     return run
 
