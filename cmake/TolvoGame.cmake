@@ -79,6 +79,10 @@ function(tolvo_add_game name)
             list(APPEND packs --pack-as ${leaf} ${folder})
         endforeach()
         _tolvo_python(python)
+        # The site is made after each link: a changed page or site maker links again.
+        get_filename_component(web_folder ${TOLVO_MAKE_SITE} DIRECTORY)
+        file(GLOB site_makers ${web_folder}/*.py ${web_folder}/page/*)
+        set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${site_makers})
         add_custom_command(TARGET ${name} POST_BUILD
             COMMAND ${CMAKE_COMMAND} -E env PYTHONDONTWRITEBYTECODE=1
                     ${python} ${TOLVO_MAKE_SITE} --build ${G_SITE} --program ${name}

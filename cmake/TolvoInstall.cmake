@@ -79,9 +79,23 @@ install(EXPORT TolvoTargets NAMESPACE Tolvo:: DESTINATION ${TOLVO_PACKAGE_DIR}
 # the toolchain files a game's build can be configured with.
 if(EMSCRIPTEN)
     set(web ${CMAKE_SOURCE_DIR}/engine/platform/hosts/web)
-    install(FILES ${web}/make_site.py ${web}/web_bridge.js ${web}/web_audio.js
+    install(FILES ${web}/make_site.py ${web}/site_install.py ${web}/web_bridge.js
+                  ${web}/web_audio.js ${web}/web_touch.js
             DESTINATION ${TOLVO_SHARE_DIR}/web COMPONENT engine EXCLUDE_FROM_ALL)
     install(DIRECTORY ${web}/page DESTINATION ${TOLVO_SHARE_DIR}/web COMPONENT engine
+            EXCLUDE_FROM_ALL)
+    # The touch controls' pictures, drawn here once: an installed make_site.py has no art
+    # generator beside it.
+    set(touch_art ${CMAKE_BINARY_DIR}/touch-art.css)
+    add_custom_command(OUTPUT ${touch_art}
+        COMMAND ${CMAKE_COMMAND} -E env PYTHONDONTWRITEBYTECODE=1
+                ${TOLVO_PYTHON} ${CMAKE_SOURCE_DIR}/assets/make_touch.py --out ${touch_art}
+        DEPENDS ${CMAKE_SOURCE_DIR}/assets/make_touch.py ${CMAKE_SOURCE_DIR}/assets/artlib/touch.py
+        COMMENT "Drawing the touch controls for the installed web page"
+        VERBATIM)
+    add_custom_target(tolvo-touch-art DEPENDS ${touch_art})
+    add_dependencies(tolvo-package tolvo-touch-art)
+    install(FILES ${touch_art} DESTINATION ${TOLVO_SHARE_DIR}/web/page COMPONENT engine
             EXCLUDE_FROM_ALL)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/tools/windows/launcher.cpp

@@ -34,8 +34,9 @@ import tarfile
 import site_install
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "..", "assets"))
-import make_touch as touch_art  # noqa: E402
+# The touch controls' pictures: drawn by the art generator in Tolvo's tree, or, where the
+# engine is installed, drawn once when it was built (touch-art.css beside the page).
+TOUCH_ART = os.path.join(HERE, "page", "touch-art.css")
 PAGE_FOLDER = os.path.join(HERE, "page")
 PROGRAM_NAME = "muffins"
 TITLE = "Muffin Meltdown"
@@ -74,8 +75,17 @@ def page(name=PROGRAM_NAME, title=TITLE):
             text = text.replace("muffin-meltdown.script", name + ".script")
         html = html.replace(marker, text.rstrip("\n"), 1)
     # The touch controls' pictures, drawn by the art generator (assets/make_touch.py).
-    html = html.replace("/* touch art */", touch_art.stylesheet(), 1)
+    html = html.replace("/* touch art */", touch_stylesheet(), 1)
     return html.encode("utf-8")
+
+
+def touch_stylesheet():
+    if os.path.exists(TOUCH_ART):
+        with open(TOUCH_ART, encoding="utf-8") as stream:
+            return stream.read().rstrip("\n")
+    sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "..", "assets"))
+    import make_touch
+    return make_touch.stylesheet()
 
 
 def html_text(text):
