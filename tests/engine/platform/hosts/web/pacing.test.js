@@ -60,16 +60,7 @@ function host(browser) {
         LibraryManager: {library},
         mergeInto: (target, source) => Object.assign(target, source),
         performance: {now: () => browser.now},
-        document: {
-            hidden: false,
-            listeners: new Set(), // visibilitychange
-            addEventListener(type, listener) {
-                this.listeners.add(listener);
-            },
-            removeEventListener(type, listener) {
-                this.listeners.delete(listener);
-            },
-        },
+        document: {hidden: false, listeners: new Set()}, // visibilitychange's
         MessageChannel: function() {
             this.port1 = {};
             this.port2 = {postMessage: () => browser.setTimeout(() => this.port1.onmessage(), 0)};
@@ -82,7 +73,9 @@ function host(browser) {
     vm.runInNewContext(fs.readFileSync(LIBRARY, 'utf8'), context);
     // In the program the object is a global of muffins.js by this name.
     context.TolvoWeb = library.$TolvoWeb;
-    context.TolvoWeb.document = context.document;
+    const document = context.TolvoWeb.document = context.document;
+    document.addEventListener = (type, listener) => document.listeners.add(listener);
+    document.removeEventListener = (type, listener) => document.listeners.delete(listener);
     return context.TolvoWeb;
 }
 
