@@ -25,6 +25,7 @@ mergeInto(LibraryManager.library, {
         frameInterval: 1000 / 60,
         lastFrameTime: 0,
         lastWake: -1e9, // when the last sleep ended
+        displayLate: 0, // sleeps in a row that no display frame ended in time
         channel: null,
         waiting: null,
 
@@ -274,7 +275,16 @@ mergeInto(LibraryManager.library, {
             // Display frames that come late (a busy machine) or stop (a page going away) do
             // not hold the game back: half a display frame after the due time it goes on, so
             // it keeps its 60 a second and the frame is shown when the display gets to it.
-            timer = setTimeout(finish, timed ? milliseconds : milliseconds + interval / 2 + 1);
+            // Where they keep coming late (a display slower than the game, as on a slow
+            // phone), waking that much later would make a frame that takes over half a
+            // display frame late for the engine's pacer, which then starts its count afresh
+            // and loses the difference: the game wakes when due until a display frame is in
+            // time again.
+            const margin = timed || TolvoWeb.displayLate >= 2 ? 0 : interval / 2 + 1;
+            timer = setTimeout(() => {
+                TolvoWeb.displayLate += timed ? 0 : 1;
+                finish();
+            }, milliseconds + margin);
             if (timed) {
                 return;
             }
@@ -284,6 +294,7 @@ mergeInto(LibraryManager.library, {
                 }
                 TolvoWeb.noteDisplayFrame(time);
                 if (time + TolvoWeb.frameInterval / 2 >= due) {
+                    TolvoWeb.displayLate = 0;
                     finish();
                 } else {
                     requestAnimationFrame(displayFrame);

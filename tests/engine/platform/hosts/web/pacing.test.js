@@ -60,16 +60,7 @@ function host(browser) {
         LibraryManager: {library},
         mergeInto: (target, source) => Object.assign(target, source),
         performance: {now: () => browser.now},
-        document: {
-            hidden: false,
-            listeners: new Set(), // visibilitychange
-            addEventListener(type, listener) {
-                this.listeners.add(listener);
-            },
-            removeEventListener(type, listener) {
-                this.listeners.delete(listener);
-            },
-        },
+        document: {hidden: false, listeners: new Set()}, // visibilitychange's
         MessageChannel: function() {
             this.port1 = {};
             this.port2 = {postMessage: () => browser.setTimeout(() => this.port1.onmessage(), 0)};
@@ -82,7 +73,9 @@ function host(browser) {
     vm.runInNewContext(fs.readFileSync(LIBRARY, 'utf8'), context);
     // In the program the object is a global of muffins.js by this name.
     context.TolvoWeb = library.$TolvoWeb;
-    context.TolvoWeb.document = context.document;
+    const document = context.TolvoWeb.document = context.document;
+    document.addEventListener = (type, listener) => document.listeners.add(listener);
+    document.removeEventListener = (type, listener) => document.listeners.delete(listener);
     return context.TolvoWeb;
 }
 
@@ -205,13 +198,16 @@ for (const [name, turn] of [['sleeping', (web, done) => web.sleep(15, done)],
     });
 }
 
-test('display frames that come late do not slow the game', () => {
-    // A busy machine: the display frames come every 20 ms instead of 16.7.
-    const {presented} = play(50, 1200, () => 1);
-    const settled = presented.slice(60);
-    const rate = (settled.length - 1) * 1000 / (settled[settled.length - 1] - settled[0]);
-    assert.ok(Math.abs(rate - 60) < 0.5, `${rate.toFixed(2)} frames a second`);
-});
+// A busy machine: the display frames come every 20 to 40 ms instead of 16.7, the frames
+// light or (a slow phone) taking most of the game's 16.7 ms.
+for (const [hz, work] of [[50, 1], [25, 1], [30, 14], [50, 14]]) {
+    test(`display frames at ${hz} Hz, frames of ${work} ms: 60 game frames a second`, () => {
+        const {presented} = play(hz, 1200, () => work);
+        const settled = presented.slice(60);
+        const rate = (settled.length - 1) * 1000 / (settled[settled.length - 1] - settled[0]);
+        assert.ok(Math.abs(rate - 60) < 0.5, `${rate.toFixed(2)} frames a second`);
+    });
+}
 
 test('display frames that stop during a wait still wake the game', () => {
     const browser = new Browser(60);
