@@ -18,7 +18,8 @@ set(TOLVO_HEADER_DIR ${CMAKE_INSTALL_INCLUDEDIR}/tolvo)
 set(public_headers
     engine/display/frame_pacer.h engine/display/windows_dx.h engine/file/debug_log.h
     engine/file/file.h engine/file/init_order.h engine/file/trace_file.h
-    engine/image/image.h engine/image/pixel_format.h engine/image/tiff.h
+    engine/image/image.h engine/image/keyed_runs.h engine/image/pixel_format.h
+    engine/image/tiff.h
     engine/platform/platform.h
     engine/sound/sound.h engine/sound/sound_system.h engine/sound/wave.h)
 if(NOT WIN32)
