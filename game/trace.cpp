@@ -2,14 +2,10 @@
 
 #include "game/shell.h"
 
-#include "engine/platform/requested_files.h"
-
-#include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 
 namespace {
-
-const char* const SETTING = "TOLVO_TRACE";
 
 void Append(std::string& line, const char* format, ...) {
     char buffer[128];
@@ -44,44 +40,9 @@ void AppendPickups(std::string& line, const char* name, const PickupList& list) 
 
 } // namespace
 
-Trace::~Trace() {
-    Close();
-}
-
-bool Trace::Open(const char* path) {
-    Close();
-    errno = 0;
-    file = std::fopen(path, "w");
-    if (file == nullptr) {
-        ReportNotWritten(SETTING, CannotText("create", path, errno), "no trace is written");
-        return false;
-    }
-    this->path = path;
-    return true;
-}
-
-void Trace::Close() {
-    if (file != nullptr) {
-        errno = 0;
-        if (std::fclose(file) != 0) {
-            ReportNotWritten(SETTING, CannotText("write", path, errno), "the trace is incomplete");
-        }
-        file = nullptr;
-    }
-}
-
 void Trace::WriteFrame(int32_t frame, const char* screen) {
-    if (file == nullptr) {
-        return;
-    }
-    const std::string line = FormatFrame(frame, screen) + "\n";
-    // Flushed at once: a run that ends abruptly still leaves every finished frame. A
-    // trace that cannot be written is said once and stopped; the frames before stay.
-    errno = 0;
-    if (std::fputs(line.c_str(), file) < 0 || std::fflush(file) != 0) {
-        ReportNotWritten(SETTING, CannotText("write", path, errno), "trace stopped");
-        std::fclose(file);
-        file = nullptr;
+    if (file.IsOpen()) {
+        file.Line("%s", FormatFrame(frame, screen).c_str());
     }
 }
 

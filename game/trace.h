@@ -3,21 +3,17 @@
 #ifndef TOLVO_GAME_TRACE_H
 #define TOLVO_GAME_TRACE_H
 
+#include "engine/file/trace_file.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 class Trace {
   public:
-    Trace() = default;
-    ~Trace();
-    Trace(const Trace&) = delete;
-    Trace& operator=(const Trace&) = delete;
-
     // Creates or empties the file; false, said on standard error, when it cannot. Every
     // failure to write it later is said there too, once, and ends the trace.
-    bool Open(const char* path);
-    void Close();
+    bool Open(const char* path) { return file.Open(path); }
+    void Close() { file.Close(); }
     // Writes one line for this frame when a file is open.
     void WriteFrame(int32_t frame, const char* screen);
 
@@ -25,8 +21,7 @@ class Trace {
     static std::string FormatFrame(int32_t frame, const char* screen);
 
   private:
-    std::FILE* file = nullptr;
-    std::string path;
+    TraceFile file; // the engine's: created, flushed a line at a time, failures said
 };
 
 #endif
