@@ -103,7 +103,7 @@ def scenario_wine24(ctx):
             box = display.find_window("the start-up error box", 60, name="Tolvo", min_width=100)
             time.sleep(1.0)  # let it paint
             games = [w for w in display.windows() if "muffins.exe" in w["class"]
-                     and w["width"] >= VIEW_WIDTH - 10]
+                     and w["width"] >= VIEW_WIDTH - 10 and display.viewable(w["id"])]
             check(not games, "a game window exists although the screen depth was refused")
             rgb = display.screenshot(os.path.join(ctx.out, "wine24-error.xwd")).natural_rgb()
             crop = rgb[box["y"]:box["y"] + box["height"], box["x"]:box["x"] + box["width"]]

@@ -64,12 +64,20 @@ class Display(Closing):
                               "x": int(match.group(6)), "y": int(match.group(7))})
         return found
 
+    def viewable(self, window_id):
+        """Whether the window is mapped and so on the screen (a tree lists unmapped ones too)."""
+        code, out = self.run(["xwininfo", "-id", window_id])
+        return code == 0 and b"Map State: IsViewable" in out
+
     def find_window(self, what, timeout, **want):
-        """Wait for a window with the name, a class holding class_has, and the least size."""
+        """Wait for a shown window with the name, a class holding class_has, and the least size.
+
+        Wine keeps windows of a program that are never shown, some of the game's own size."""
         window = wait_for(what, lambda: next((
             w for w in self.windows() if w["name"] == want.get("name", w["name"]) and
             want.get("class_has", "") in w["class"] and w["width"] >= want.get("min_width", 1)
-            and w["height"] >= want.get("min_height", 1)), None), timeout)
+            and w["height"] >= want.get("min_height", 1) and self.viewable(w["id"])), None),
+            timeout)
         say("  window %s, %dx%d at (%d,%d)" % (window["id"], window["width"], window["height"],
                                                window["x"], window["y"]))
         return window
